@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "io/result.h"
+#include "platform/image/image.h"
+
+namespace vd {
+
+enum class ImageFormat { Unknown, Png, Jpeg, Bmp };
+
+// "PNG", "JPEG", "BMP" or "unknown".
+const char* formatName(ImageFormat format);
+// Recognises a format by the first bytes of the content; never by a file name.
+ImageFormat detectFormat(std::span<const std::uint8_t> bytes);
+// The format a file name's extension asks for when writing (.png, .jpg, .jpeg, .bmp; any case).
+ImageFormat formatForExtension(std::string_view path);
+
+// Decoders. Each gives a 24-bit image, or a 32-bit one where the file carries transparency,
+// or the reason the content was refused. Claimed sizes are checked against the image limits
+// and against the length of the data before anything is allocated.
+Result<Image> decodePng(std::span<const std::uint8_t> bytes);
+Result<Image> decodeJpeg(std::span<const std::uint8_t> bytes);
+Result<Image> decodeBmp(std::span<const std::uint8_t> bytes);
+
+// Encoders, at the image's own depth (JPEG has no alpha: three components, RGB).
+constexpr int kJpegQuality = 70;
+Result<std::vector<std::uint8_t>> encodePng(const Image& image);
+Result<std::vector<std::uint8_t>> encodeJpeg(const Image& image, int quality = kJpegQuality);
+Result<std::vector<std::uint8_t>> encodeBmp(const Image& image);
+
+struct DecodedImage {
+    Image image;
+    ImageFormat format = ImageFormat::Unknown;
+};
+
+// Decodes by content.
+Result<DecodedImage> decodeImage(std::span<const std::uint8_t> bytes);
+Result<DecodedImage> loadImageFile(const std::string& path);
+Result<std::vector<std::uint8_t>> encodeImage(const Image& image, ImageFormat format);
+// Encodes, then writes through a temporary file, so a failure leaves `path` as it was.
+Status saveImageFile(const Image& image, const std::string& path, ImageFormat format);
+
+}  // namespace vd

@@ -1,0 +1,54 @@
+#include "quantize/count_colors.h"
+
+#include <climits>
+#include <cstdint>
+#include <memory>
+
+namespace vd {
+
+namespace {
+
+// One bit per 24-bit colour: bit v is bit (v mod 64) of word v div 64.
+class ColorBitSet {
+public:
+    static constexpr std::size_t kWords = (std::size_t{1} << 24) / 64;
+
+    ColorBitSet() : words_(std::make_unique<std::uint64_t[]>(kWords)) {}
+
+    // True when `v` was not in the set yet.
+    bool insert(std::uint32_t v) {
+        std::uint64_t& word = words_[v >> 6];
+        const std::uint64_t bit = std::uint64_t{1} << (v & 63);
+        const bool fresh = (word & bit) == 0;
+        word |= bit;
+        return fresh;
+    }
+
+private:
+    std::unique_ptr<std::uint64_t[]> words_;  // value-initialised: all clear
+};
+
+int countDistinct(const Image& image, int cap) {
+    ColorBitSet seen;
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const Color* row = image.row(y);
+        // Runs of one colour are common; the previous pixel is a free first test.
+        std::uint32_t previous = 0xFFFFFFFFu;
+        for (int x = 0; x < image.width(); ++x) {
+            const std::uint32_t v = row[x] & kRgbMask;
+            if (v == previous) continue;
+            previous = v;
+            if (seen.insert(v) && ++count > cap) return count;
+        }
+    }
+    return count;
+}
+
+}  // namespace
+
+int countColors(const Image& image) { return countDistinct(image, INT_MAX - 1); }
+
+int countColorsUpTo(const Image& image, int cap) { return countDistinct(image, cap); }
+
+}  // namespace vd

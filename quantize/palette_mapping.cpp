@@ -1,0 +1,178 @@
+#include "quantize/palette_mapping.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include "quantize/nearest_grid.h"
+
+namespace vd {
+
+namespace {
+
+// The nearest-colour search for one mapping. Large palettes leave several candidates in
+// many grid cells, so an exact-colour cache goes in front: a direct-mapped table of recent
+// queries and the answers the grid gave for them. Either way the answers are bit for bit
+// those of ColorIndex::nearest.
+class MappingSearch {
+public:
+    explicit MappingSearch(const ColorIndex& index)
+        : grid_(index), slots_(index.colorCount() > kCacheFrom ? kSlots : 0, Slot{kEmpty, 0}) {}
+
+    [[gnu::always_inline]] Color nearest(Color c) {
+        if (slots_.empty()) return grid_.nearest(c);
+        const std::uint32_t key = c & kRgbMask;
+        Slot& slot = slots_[(key * 0x9E3779B1u) >> (32 - kSlotBits)];
+        if (slot.key != key) {
+            slot.key = key;
+            slot.answer = grid_.nearest(key);
+        }
+        return slot.answer;
+    }
+
+private:
+    static constexpr int kCacheFrom = 64;  // palettes up to this size do without the cache
+    static constexpr int kSlotBits = 18;
+    static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;  // never a 24-bit key
+    struct Slot {
+        std::uint32_t key;
+        Color answer;
+    };
+    NearestGrid grid_;
+    std::vector<Slot> slots_;
+};
+
+void mapPlain(const Image& source, Image& target, MappingSearch& search) {
+    for (int y = 0; y < source.height(); ++y) {
+        const Color* in = source.row(y);
+        Color* out = target.row(y);
+        Color lastIn = kAlphaMask;  // alpha bits set: never equal to a masked read
+        Color lastOut = 0;
+        for (int x = 0; x < source.width(); ++x) {
+            const Color c = in[x] & kRgbMask;
+            if (c != lastIn) {
+                lastIn = c;
+                lastOut = search.nearest(c);
+            }
+            out[x] = keepAlpha(in[x], lastOut);
+        }
+    }
+}
+
+// Halved errors of one pixel, one signed byte per channel.
+struct HalfError {
+    std::int8_t r = 0, g = 0, b = 0;
+};
+
+// Floor of a halving; >> on a negative int is an arithmetic shift.
+inline int half(int v) { return v >> 1; }
+inline std::int8_t toByte(int v) { return static_cast<std::int8_t>(v); }
+
+// One pixel of the diffusion: reads the pixel and the errors that reach it, writes its
+// colour, and leaves its own errors for the pixels to the right and below.
+inline void diffusePixel(const Color* in, Color* out, int x, HalfError& up, HalfError& left,
+                         MappingSearch& search) {
+    const Color c = in[x];
+    const int ar = std::clamp(redOf(c) + half(up.r + left.r), 0, 255);
+    const int ag = std::clamp(greenOf(c) + half(up.g + left.g), 0, 255);
+    const int ab = std::clamp(blueOf(c) + half(up.b + left.b), 0, 255);
+    const Color n = search.nearest(makeColor(ar, ag, ab));
+    out[x] = keepAlpha(c, n);
+    const HalfError own{toByte(half(ar - redOf(n))), toByte(half(ag - greenOf(n))),
+                        toByte(half(ab - blueOf(n)))};
+    up = HalfError{toByte(half(own.r + left.r)), toByte(half(own.g + left.g)),
+                   toByte(half(own.b + left.b))};
+    left = own;
+}
+
+// Every pixel waits for the one to its left, so a single row is one long chain of searches.
+// Rows are therefore taken a few at a time, each one pixel behind the row above: pixel x of
+// a row needs only what the row above left at x (already there) and its own left error, so
+// the chains run side by side and every pixel sees exactly the errors of the plain scan.
+constexpr int kRowsAtOnce = 4;
+
+// `below` holds one entry per column, all zero.
+void mapDiffused(const Image& source, Image& target, MappingSearch& search,
+                 std::vector<HalfError>& below) {
+    const int width = source.width();
+    for (int y0 = 0; y0 < source.height(); y0 += kRowsAtOnce) {
+        const int rows = std::min(kRowsAtOnce, source.height() - y0);
+        const Color* in[kRowsAtOnce];
+        Color* out[kRowsAtOnce];
+        HalfError left[kRowsAtOnce];  // each row starts without error from the left
+        for (int r = 0; r < rows; ++r) {
+            in[r] = source.row(y0 + r);
+            out[r] = target.row(y0 + r);
+        }
+        for (int t = 0; t < width + rows - 1; ++t) {
+            for (int r = 0; r < rows; ++r) {
+                const int x = t - r;
+                if (x >= 0 && x < width) diffusePixel(in[r], out[r], x, below[x], left[r], search);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void reduceInto(const Image& source, Image& target, bool dither, const ColorIndex& index) {
+    if (target.width() != source.width() || target.height() != source.height()) {
+        throw std::invalid_argument("the target of a mapping must match its source in size");
+    }
+    // Everything is allocated before the first pixel is written.
+    MappingSearch search(index);
+    if (dither) {
+        std::vector<HalfError> below(static_cast<std::size_t>(source.width()));
+        mapDiffused(source, target, search, below);
+    } else {
+        mapPlain(source, target, search);
+    }
+}
+
+std::optional<Image> reduceToPalette(const Image& source, bool dither, const ColorIndex& index) {
+    std::optional<Image> result;
+    try {
+        result.emplace(source);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+    try {
+        reduceInto(*result, *result, dither, index);
+    } catch (const std::bad_alloc&) {
+        // The copy is still unmapped, which is the answer when the tables cannot be had.
+    }
+    return result;
+}
+
+Image mapToPalette(const Image& reference, const Palette& palette, bool dither,
+                   ColorIndex& index) {
+    if (palette.empty()) return reference;
+    index.build(palette);
+    std::optional<Image> mapped = reduceToPalette(reference, dither, index);
+    return mapped ? std::move(*mapped) : reference;
+}
+
+void mapToPaletteInto(const Image& reference, Image& work, const Palette& palette, bool dither,
+                      ColorIndex& index) {
+    if (work.width() != reference.width() || work.height() != reference.height() ||
+        work.depth() != reference.depth()) {
+        work = reference;
+    }
+    if (!palette.empty()) {
+        try {
+            index.build(palette);
+            reduceInto(reference, work, dither, index);
+            return;
+        } catch (const std::bad_alloc&) {
+            // Without the tables the work image becomes the plain copy, as below.
+        }
+    }
+    if (&work != &reference) {
+        std::copy(reference.pixels().begin(), reference.pixels().end(), work.pixels().begin());
+    }
+}
+
+}  // namespace vd

@@ -1,0 +1,87 @@
+#include "quantize/quantize.h"
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+
+#include "quantize/adaptive.h"
+#include "quantize/color_index.h"
+#include "quantize/flat_palettes.h"
+#include "quantize/neuquant.h"
+#include "quantize/palette_mapping.h"
+#include "quantize/popularity.h"
+#include "quantize/uniform.h"
+
+namespace vd {
+
+std::optional<QuantizeMethod> methodFromLabel(std::string_view label) {
+    auto sameIgnoringCase = [](std::string_view a, std::string_view b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+            return std::tolower(static_cast<unsigned char>(x)) ==
+                   std::tolower(static_cast<unsigned char>(y));
+        });
+    };
+    for (int i = 0; i < kMethodCount; ++i) {
+        if (sameIgnoringCase(kMethods[i].label, label)) return static_cast<QuantizeMethod>(i);
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// Uses the program's work area where there is one; otherwise a temporary one.
+void runNeuQuant(Image& work, bool dither, NeuQuantWorkArea* area) {
+    if (area) {
+        quantizeNeuQuant(work, dither, *area);
+        return;
+    }
+    auto temporary = std::make_unique<NeuQuantWorkArea>();
+    quantizeNeuQuant(work, dither, *temporary);
+}
+
+// The mapping methods choose a palette, then map the reference onto it; the palette window
+// then shows the census of the result.
+void mapOnto(const Image& reference, const Palette& palette, bool dither, ColorIndex& index,
+             QuantizeResult& result) {
+    result.work = mapToPalette(reference, palette, dither, index);
+    result.display = PaletteDisplay::Refresh;
+}
+
+}  // namespace
+
+QuantizeResult quantizeImage(const Image& reference, const QuantizeSettings& settings,
+                             QuantizeContext& context) {
+    QuantizeResult result;
+    result.work = reference;
+    if (reference.empty()) {
+        result.methodRan = false;
+        return result;
+    }
+    ColorIndex localIndex;
+    ColorIndex& index = context.colorIndex ? *context.colorIndex : localIndex;
+    const QuantizeMethod method = settings.method;
+    if (method == QuantizeMethod::Uniform) {
+        result.palette = quantizeUniform(result.work, std::clamp(settings.limit, 2, 16),
+                                         settings.dither);
+        result.display = PaletteDisplay::Show;
+    } else if (method == QuantizeMethod::Popularity || method == QuantizeMethod::Adaptive) {
+        const int limit = std::clamp(settings.limit, 2, 256);
+        result.palette = method == QuantizeMethod::Popularity
+                             ? choosePopularityPalette(reference, limit)
+                             : chooseAdaptivePalette(reference, limit);
+        mapOnto(reference, *result.palette, settings.dither, index, result);
+    } else if (isFlatMethod(method)) {
+        result.palette = quantizeFlat(result.work, method, settings.dither);
+        result.display = PaletteDisplay::Show;
+    } else if (isFixedMethod(method)) {
+        mapOnto(reference, fixedPalette(method), settings.dither, index, result);
+    } else if (method == QuantizeMethod::NeuQuant256) {
+        runNeuQuant(result.work, settings.dither, context.neuQuant);
+        result.display = PaletteDisplay::Refresh;
+    } else {
+        result.methodRan = false;
+    }
+    return result;
+}
+
+}  // namespace vd

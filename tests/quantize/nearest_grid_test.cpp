@@ -1,0 +1,70 @@
+#include "quantize/nearest_grid.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace vd {
+namespace {
+
+// The grid must give the walk's answer for every query, ties included.
+void expectSameAsWalk(const Palette& palette, std::mt19937& rng, int queries) {
+    ColorIndex index;
+    index.build(palette);
+    NearestGrid grid(index);
+    for (int q = 0; q < queries; ++q) {
+        const Color query = static_cast<Color>(rng());
+        ASSERT_EQ(grid.nearest(query), index.nearest(query))
+            << std::hex << "query " << query << " palette size " << std::dec << palette.size();
+    }
+}
+
+TEST(NearestGrid, AgreesWithTheWalkOnSpreadPalettes) {
+    std::mt19937 rng(11);
+    for (int round = 0; round < 12; ++round) {
+        Palette palette(1 + rng() % 300);
+        for (Color& c : palette) c = static_cast<Color>(rng()) & kRgbMask;
+        expectSameAsWalk(palette, rng, 40000);
+    }
+}
+
+// Channels from a coarse set make exact ties between different colours common; the
+// examination order must decide them as the walk does.
+TEST(NearestGrid, AgreesWithTheWalkOnTies) {
+    std::mt19937 rng(12);
+    const int levels[] = {0, 2, 4, 8, 128, 130, 252, 254};
+    for (int round = 0; round < 16; ++round) {
+        Palette palette(2 + rng() % 40);
+        for (Color& c : palette) c = makeColor(levels[rng() % 8], levels[rng() % 8], levels[rng() % 8]);
+        ColorIndex index;
+        index.build(palette);
+        NearestGrid grid(index);
+        for (int r = 0; r < 256; r += 2) {
+            for (int g = 0; g < 256; g += 3) {
+                for (int b = 0; b < 256; b += 5) {
+                    const Color q = makeColor(r, g, b);
+                    ASSERT_EQ(grid.nearest(q), index.nearest(q)) << std::hex << q;
+                }
+            }
+        }
+    }
+}
+
+// Repeated colours (an Adaptive palette of a plain image) and tight clusters (which leave
+// many candidates in distant cells, so those cells fall back to the walk).
+TEST(NearestGrid, AgreesWithTheWalkOnRepeatsAndClusters) {
+    std::mt19937 rng(13);
+    for (int round = 0; round < 12; ++round) {
+        Palette palette(2 + rng() % 256);
+        const Color base = static_cast<Color>(rng()) & 0x7F7F7F;
+        const int spread = round % 3 == 0 ? 1 : (round % 3 == 1 ? 4 : 40);
+        for (Color& c : palette) {
+            c = base + makeColor(rng() % spread, rng() % spread, rng() % spread);
+        }
+        expectSameAsWalk(palette, rng, 40000);
+    }
+    expectSameAsWalk(Palette(256, makeColor(9, 9, 9)), rng, 20000);
+}
+
+}  // namespace
+}  // namespace vd

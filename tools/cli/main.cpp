@@ -1,0 +1,128 @@
+// vandrell-cli: the quantization engine and the codecs on files, for batch work,
+// conversion and measurement.
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/cli/commands.h"
+
+namespace {
+
+constexpr const char* kUsage = R"(usage:
+  vandrell-cli convert IN OUT
+      Decode IN (PNG, JPEG or BMP, recognised by content) and write OUT in the format of
+      its extension (.png, .jpg/.jpeg, .bmp).
+  vandrell-cli info IN
+      Print the format, width, height, depth and unique colour count of IN.
+  vandrell-cli quantize --method LABEL [--limit N] [--dither] [--palette FILE] IN OUT
+  vandrell-cli quantize --method LABEL [--limit N] [--dither] --output-dir DIR IN...
+      Write the work image that "Apply" makes from IN as the reference image. LABEL is a
+      method of the method list (case ignored): Uniform, Popularity, Adaptive, flat_8,
+      flat_64, flat_512, flat_4096, Lemon_128, Berry_128, Ocean_128, Fixed_16, Fixed_24,
+      Fixed_32, Neuquant_256. N is the Limit value: levels per channel 2..16 for Uniform
+      (default 3), palette size 2..256 for Popularity and Adaptive (default 32). --palette
+      writes the method's palette, one #rrggbb per line. With --output-dir each IN is
+      written to DIR under its own name.
+  vandrell-cli --help
+Exit status: 0 on success, 1 when a file cannot be read or written, 2 on a usage error.
+)";
+
+int usageError(const std::string& why) {
+    std::fprintf(stderr, "vandrell-cli: %s\n%s", why.c_str(), kUsage);
+    return vd::cli::kExitUsage;
+}
+
+bool parseLimit(std::string_view text, int& limit) {
+    if (text.empty() || text.size() > 4) return false;
+    limit = 0;
+    for (char ch : text) {
+        if (ch < '0' || ch > '9') return false;
+        limit = limit * 10 + (ch - '0');
+    }
+    return true;
+}
+
+bool limitInRange(const vd::QuantizeSettings& settings) {
+    switch (vd::methodInfo(settings.method).limitKind) {
+        case vd::LimitKind::Levels: return settings.limit >= 2 && settings.limit <= 16;
+        case vd::LimitKind::PaletteSize: return settings.limit >= 2 && settings.limit <= 256;
+        case vd::LimitKind::Fixed: return true;
+    }
+    return false;
+}
+
+int runQuantize(const std::vector<std::string>& args) {
+    vd::cli::QuantizeJob job;
+    bool haveMethod = false, haveLimit = false;
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) return false;
+            out = args[++i];
+            return true;
+        };
+        std::string text;
+        if (arg == "--dither") {
+            job.settings.dither = true;
+        } else if (arg == "--method") {
+            if (!value(text)) return usageError("--method needs a label");
+            auto method = vd::methodFromLabel(text);
+            if (!method) return usageError("unknown method '" + text + "'");
+            job.settings.method = *method;
+            haveMethod = true;
+        } else if (arg == "--limit") {
+            if (!value(text) || !parseLimit(text, job.settings.limit)) {
+                return usageError("--limit needs a whole number");
+            }
+            haveLimit = true;
+        } else if (arg == "--palette") {
+            if (!value(job.paletteFile)) return usageError("--palette needs a file");
+        } else if (arg == "--output-dir") {
+            if (!value(job.outputDir)) return usageError("--output-dir needs a folder");
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return usageError("unknown option '" + arg + "'");
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (!haveMethod) return usageError("quantize needs --method");
+    if (!haveLimit) job.settings.limit = vd::methodInfo(job.settings.method).startLimit;
+    if (!limitInRange(job.settings)) return usageError("--limit is out of range for this method");
+    if (job.outputDir.empty()) {
+        if (files.size() != 2) return usageError("quantize needs IN and OUT");
+        job.inputs = {files[0]};
+        job.output = files[1];
+    } else {
+        if (files.empty()) return usageError("quantize --output-dir needs at least one IN");
+        if (!job.paletteFile.empty()) return usageError("--palette goes with a single IN");
+        job.inputs = files;
+    }
+    return vd::cli::quantizeCommand(job);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) return usageError("no command given");
+    const std::string command = args.front();
+    args.erase(args.begin());
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(kUsage, stdout);
+        return vd::cli::kExitOk;
+    }
+    if (command == "convert") {
+        if (args.size() != 2) return usageError("convert needs IN and OUT");
+        return vd::cli::convertCommand(args[0], args[1]);
+    }
+    if (command == "info") {
+        if (args.size() != 1) return usageError("info needs IN");
+        return vd::cli::infoCommand(args[0]);
+    }
+    if (command == "quantize") return runQuantize(args);
+    return usageError("unknown command '" + command + "'");
+}
