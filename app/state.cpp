@@ -23,7 +23,9 @@ NeuQuantWorkArea* placeWorkArea(std::byte* block) {
 }  // namespace
 
 void initializeState(AppState& state) {
+    gui::Gui* gui = state.gui;
     state = AppState{};
+    state.gui = gui;
 
     state.censusSet.reserve(1024);
     state.censusColors.assign(1, 0);

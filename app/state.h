@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/gui/ids.h"
 #include "platform/image/image_store.h"
 #include "quantize/color_index.h"
 #include "quantize/palette.h"
@@ -14,11 +15,9 @@
 namespace vd {
 
 struct NeuQuantWorkArea;
-
-// Windows and controls are numbered like images, but with their own types so that one cannot
-// stand in for another.
-enum class WindowNumber : int {};
-enum class ControlNumber : int {};
+namespace gui {
+class Gui;
+}
 
 // Fixed image numbers. 0 to 3 hold the two views and their undo copies; which is which is
 // recorded in the view slots, so code reads the slots and never these four literals.
@@ -126,6 +125,14 @@ constexpr std::uintptr_t alignedWorkAreaAddress(std::uintptr_t address) {
     return (address & ~std::uintptr_t{kNeuQuantAlignment - 1}) + kNeuQuantAlignment;
 }
 
+// The rectangle being dragged on the canvas; the opposite corner of (x, y) is
+// (x + width, y + height).
+struct RubberBandRecord {
+    std::int32_t x = 0, y = 0, width = 0, height = 0;
+    std::int32_t drawnX = 0, drawnY = 0;
+    std::int32_t handleDrawn = 0;
+};
+
 // All state of the running program. There is exactly one instance for the program; tests
 // make a fresh one for each case.
 struct AppState {
@@ -150,6 +157,7 @@ struct AppState {
     Color newImageColor = 0xFFFFFF;
 
     SelectionRecord Selection;
+    RubberBandRecord RubberBand;
 
     // The palette of the last quantization or whole-image census.
     Palette currentPalette;
@@ -170,10 +178,16 @@ struct AppState {
 
     std::unique_ptr<std::byte[]> neuQuantBlock;
     NeuQuantWorkArea* neuQuantArea = nullptr;
+
+    // Where followMainWindow last put the palette window.
+    int palettePlaceX = 0, palettePlaceY = 0;
+
+    // The windowing layer; set by start-up (or by a test) before any command runs.
+    gui::Gui* gui = nullptr;
 };
 
 // Start-up steps 1, 3 and 4: zero the state, create its tables and set the view slots.
-// The windowing layer and the main window come after it.
+// The windowing layer and the main window come after it. `gui` is kept.
 void initializeState(AppState& state);
 
 }  // namespace vd

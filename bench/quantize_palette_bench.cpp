@@ -13,7 +13,8 @@ namespace {
 
 void BM_CountColors(benchmark::State& state) {
     const Image& photo = twelveMegapixelPhoto();
-    for (auto _ : state) benchmark::DoNotOptimize(countColors(photo));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(countColors(photo));
 }
 BENCHMARK(BM_CountColors)->Unit(benchmark::kMillisecond);
 

@@ -71,7 +71,10 @@ Status writeFileAtomically(const std::string& path, std::span<const std::uint8_t
     if (fs::is_directory(target)) return Error{"is a folder"};
     fs::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
-    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string tempName = target.filename().string();
+    tempName.insert(0, 1, '.');
+    tempName.append(".XXXXXX");
+    std::string temp = (folder / tempName).string();
 
     FileDescriptor file(::mkstemp(temp.data()));
     if (file.get() < 0) return systemError("cannot create a file in " + folder.string());

@@ -20,8 +20,9 @@ Palette chooseAdaptivePalette(const Image& reference, int limit);
 // are lost). The work image, which is about to be overwritten by the mapping anyway, serves.
 Palette chooseAdaptivePalette(const Image& reference, int limit, std::span<std::uint32_t> scratch);
 
-// Sorts 24-bit values ascending in place: a radix sort on bytes, most significant first.
-void radixSort24(std::span<std::uint32_t> values);
+// The colour values (fourth byte 0) of all pixels in ascending order, written to the first
+// pixelCount() entries of `samples`: a radix sort, by blue first, then green and red.
+void sortedColorValues(const Image& reference, std::span<std::uint32_t> samples);
 
 // The sampling walk over an ascending list of colour values (not empty).
 Palette sampleSortedColors(std::span<const std::uint32_t> sorted, int limit);

@@ -17,14 +17,17 @@ const Palette& ColorIndex::defaultPalette() {
     return palette;
 }
 
-ColorIndex::ColorIndex() { build(defaultPalette()); }
+ColorIndex::ColorIndex() {
+    build(defaultPalette());
+}
 
 void ColorIndex::build(std::span<const Color> palette) {
     if (palette.empty()) throw std::invalid_argument("a colour index needs at least one colour");
     const int count = static_cast<int>(palette.size());
     sorted_.assign(palette.size() + 2, 0);
     // The opaque fourth byte keeps every entry, black included, apart from the 0 sentinels.
-    for (int i = 0; i < count; ++i) sorted_[i + 1] = palette[i] | kAlphaMask;
+    for (int i = 0; i < count; ++i)
+        sorted_[i + 1] = palette[i] | kAlphaMask;
     // Stable, so entries with equal green and red keep their palette order and exact ties
     // between them always go the same way.
     std::stable_sort(sorted_.begin() + 1, sorted_.begin() + 1 + count,
@@ -34,7 +37,8 @@ void ColorIndex::build(std::span<const Color> palette) {
     for (int g = 0; g < 256; ++g) {
         const int start = k;
         // The bound stops the run of green 0 from running on into the end sentinel.
-        while (k <= count && greenOf(sorted_[k]) == g) ++k;
+        while (k <= count && greenOf(sorted_[k]) == g)
+            ++k;
         greenIndex_[g] = (start + k) / 2;
     }
 }

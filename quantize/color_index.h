@@ -16,7 +16,7 @@ namespace vd {
 // in unsigned 32-bit arithmetic. The search walks down and up from the start position and
 // stops each direction once the green term alone can no longer beat the best distance.
 class ColorIndex {
-public:
+  public:
     // Built from the 16-colour default palette, so a search is valid before any mapping.
     ColorIndex();
 
@@ -37,7 +37,7 @@ public:
 
     static const Palette& defaultPalette();
 
-private:
+  private:
     std::vector<std::uint32_t> sorted_;
     std::array<int, 256> greenIndex_{};
 };

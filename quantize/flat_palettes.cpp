@@ -62,28 +62,31 @@ ChannelTable makeChannelTable(int mask) {
 // Every output channel ends in 0x0F, so its top four bits name it; three of those name the
 // colour. A 4096-entry table of flags then replaces a hash set.
 class FirstWrittenColors {
-public:
-    void add(Color c) {
-        const int key = ((c >> 4) & 0xF) | ((c >> 8) & 0xF0) | ((c >> 12) & 0xF00);
-        if (seen_[key]) return;
-        seen_[key] = true;
-        colors_.push_back(c);
+  public:
+    // Adds the colours of one written row, in order.
+    void addRow(const Color* row, int width) {
+        for (int x = 0; x < width; ++x) {
+            const Color c = row[x] & kRgbMask;
+            const int key = ((c >> 4) & 0xF) | ((c >> 8) & 0xF0) | ((c >> 12) & 0xF00);
+            if (seen_[key]) continue;
+            seen_[key] = true;
+            colors_.push_back(c);
+        }
     }
     Palette take() { return std::move(colors_); }
 
-private:
+  private:
     std::array<bool, 4096> seen_{};
     Palette colors_;
 };
 
 void reducePlain(Image& work, Color mask, FirstWrittenColors& written) {
+    const Color keep = mask | kAlphaMask;
     for (int y = 0; y < work.height(); ++y) {
         Color* row = work.row(y);
-        for (int x = 0; x < work.width(); ++x) {
-            const Color out = (row[x] & mask) | 0x0F0F0F;
-            row[x] = keepAlpha(row[x], out);
-            written.add(out);
-        }
+        for (int x = 0; x < work.width(); ++x)
+            row[x] = (row[x] & keep) | 0x0F0F0F;
+        written.addRow(row, work.width());
     }
 }
 
@@ -93,14 +96,16 @@ void reduceDithered(Image& work, const std::array<int, 3>& masks, FirstWrittenCo
     const ChannelTable blue = makeChannelTable(masks[2]);
     for (int y = 0; y < work.height(); ++y) {
         Color* row = work.row(y);
+        // The four offsets of this row repeat along it.
+        const int* offsets = kOrderedDitherOffsets[y & 3];
         for (int x = 0; x < work.width(); ++x) {
-            const int cell = kOrderedDitherOffsets[y & 3][x & 3] + 7;
+            const int cell = offsets[x & 3] + 7;
             const Color c = row[x];
-            const Color out =
-                makeColor(red[cell][redOf(c)], green[cell][greenOf(c)], blue[cell][blueOf(c)]);
-            row[x] = keepAlpha(c, out);
-            written.add(out);
+            row[x] = (c & kAlphaMask) | red[cell][redOf(c)] |
+                     (static_cast<Color>(green[cell][greenOf(c)]) << 8) |
+                     (static_cast<Color>(blue[cell][blueOf(c)]) << 16);
         }
+        written.addRow(row, work.width());
     }
 }
 

@@ -28,7 +28,9 @@ NearestGrid::NearestGrid(const ColorIndex& index)
       blocks_(kBlocksPerChannel * kBlocksPerChannel * kBlocksPerChannel, Range{0, 0}) {
     const int count = index.colorCount();
     cells_.assign(std::size_t{1} << (3 * kIndexBits), count > kMaxGridColors ? kWalk : kUnbuilt);
-    for (int i = 1; i <= count; ++i) all_.push_back(static_cast<std::uint16_t>(i));
+    if (count > kMaxGridColors) return;
+    for (int i = 1; i <= count; ++i)
+        all_.push_back(static_cast<std::uint16_t>(i));
     std::vector<std::uint32_t> colors(sorted_.begin() + 1, sorted_.end() - 1);
     std::sort(colors.begin(), colors.end());
     hasDuplicates_ = std::adjacent_find(colors.begin(), colors.end()) != colors.end();
@@ -37,8 +39,7 @@ NearestGrid::NearestGrid(const ColorIndex& index)
 // Keeps the entries of `from` that may be nearest somewhere in the box, in the same order.
 void NearestGrid::screen(std::span<const std::uint16_t> from, Box box,
                          std::vector<std::uint16_t>& kept) {
-    const int r1 = box.r0 + box.side - 1, g1 = box.g0 + box.side - 1,
-              b1 = box.b0 + box.side - 1;
+    const int r1 = box.r0 + box.side - 1, g1 = box.g0 + box.side - 1, b1 = box.b0 + box.side - 1;
     std::int64_t bestUpper = INT64_MAX;
     lower_.resize(from.size());
     for (std::size_t i = 0; i < from.size(); ++i) {
@@ -47,8 +48,8 @@ void NearestGrid::screen(std::span<const std::uint16_t> from, Box box,
         const Spread dr = spread(pr, box.r0, r1), dg = spread(greenOf(e), box.g0, g1),
                      db = spread(blueOf(e), box.b0, b1);
         // The red and blue weights depend on the query's red, somewhere in [r0, r1].
-        lower_[i] = 2048 * dg.nearSq + (1024 + box.r0 + pr) * dr.nearSq +
-                    (1534 - r1 - pr) * db.nearSq;
+        lower_[i] =
+            2048 * dg.nearSq + (1024 + box.r0 + pr) * dr.nearSq + (1534 - r1 - pr) * db.nearSq;
         const std::int64_t upper =
             2048 * dg.farSq + (1024 + r1 + pr) * dr.farSq + (1534 - box.r0 - pr) * db.farSq;
         bestUpper = std::min(bestUpper, upper);
@@ -69,9 +70,8 @@ void NearestGrid::dropHiddenDuplicates(std::vector<std::uint16_t>& kept, Box box
         if (starts.empty() || starts.back() != start_[g]) starts.push_back(start_[g]);
     }
     std::vector<std::uint16_t> byColor = kept;
-    std::stable_sort(byColor.begin(), byColor.end(), [this](std::uint16_t a, std::uint16_t b) {
-        return sorted_[a] < sorted_[b];
-    });
+    std::stable_sort(byColor.begin(), byColor.end(),
+                     [this](std::uint16_t a, std::uint16_t b) { return sorted_[a] < sorted_[b]; });
     kept.clear();
     for (auto first = byColor.begin(); first != byColor.end();) {
         auto last = std::find_if(first, byColor.end(),
@@ -93,7 +93,7 @@ void NearestGrid::dropHiddenDuplicates(std::vector<std::uint16_t>& kept, Box box
 Color NearestGrid::nearestElsewhere(Color c, std::uint32_t word) {
     if ((word & 0xFFFF) == kUnbuilt) {
         word = cells_[cellOf(c)] = buildCell(c);
-        if (!isSpecial(word)) return nearest(c);
+        if (!isMarker(word)) return nearest(c);
     }
     if ((word & 0xFFFF) == kWalk) return index_.nearest(c);
     const Range list = lists_[word >> 16];
@@ -120,8 +120,9 @@ NearestGrid::Range NearestGrid::blockCandidates(int block) {
 // The word for the cell of colour `c`.
 std::uint32_t NearestGrid::buildCell(Color c) {
     const int cr = redOf(c) >> kCellBits, cg = greenOf(c) >> kCellBits, cb = blueOf(c) >> kCellBits;
-    const int block = cr / kBlockCells +
-                      kBlocksPerChannel * (cg / kBlockCells + kBlocksPerChannel * (cb / kBlockCells));
+    const int block =
+        cr / kBlockCells +
+        kBlocksPerChannel * (cg / kBlockCells + kBlocksPerChannel * (cb / kBlockCells));
     const Range from = blockCandidates(block);
     if (static_cast<int>(from.count) > kMaxBlockCandidates) return kWalk;
     const int side = 1 << kCellBits;

@@ -27,12 +27,12 @@ namespace vd {
 // beyond that, use the walk itself. Cells are built when first asked for. Palettes of more
 // than 256 colours always use the walk. The index must outlive the grid, unchanged.
 class NearestGrid {
-public:
+  public:
     explicit NearestGrid(const ColorIndex& index);
 
     [[gnu::always_inline]] Color nearest(Color c) {
         const std::uint32_t word = cells_[cellOf(c)];
-        if (isSpecial(word)) return nearestElsewhere(c, word);
+        if (isMarker(word)) return nearestElsewhere(c, word);
         if ((word >> 24) == (word & 0xFF)) return sorted_[(word & 0xFF) + 1];  // one candidate
         const int start = start_[greenOf(c)];
         std::uint64_t best = keyOf(c, (word & 0xFF) + 1, start);
@@ -42,13 +42,13 @@ public:
         return entryOfKey(best, start);
     }
 
-private:
+  private:
     // A cell word holds four bytes, each a table position minus one, in ascending order
     // (fewer candidates repeat the last). A word whose low byte is 1, 2 or 3 while the next
     // byte is 0 cannot be ascending, so those mark the other kinds of cell; the upper half
     // then holds a list number.
     static constexpr std::uint32_t kUnbuilt = 1, kCrowded = 2, kWalk = 3;
-    static bool isSpecial(std::uint32_t word) { return (word & 0xFFFF) - 1 < 3; }
+    static bool isMarker(std::uint32_t word) { return (word & 0xFFFF) - 1 < 3; }
 
     static constexpr int kSlots = 4;
     static constexpr int kMaxListCandidates = 40;
@@ -107,9 +107,9 @@ private:
     const std::array<int, 256>& start_;
     bool hasDuplicates_ = false;
     std::vector<std::uint32_t> cells_;
-    std::vector<Range> blocks_;       // count 0: not built yet
+    std::vector<Range> blocks_;  // count 0: not built yet
     std::vector<std::uint16_t> blockPositions_;
-    std::vector<Range> lists_;        // of crowded cells, into listPositions_
+    std::vector<Range> lists_;  // of crowded cells, into listPositions_
     std::vector<std::uint16_t> listPositions_;
     std::vector<std::uint16_t> all_, kept_;
     std::vector<std::int64_t> lower_;

@@ -17,7 +17,7 @@ namespace {
 // queries and the answers the grid gave for them. Either way the answers are bit for bit
 // those of ColorIndex::nearest.
 class MappingSearch {
-public:
+  public:
     explicit MappingSearch(const ColorIndex& index)
         : grid_(index), slots_(index.colorCount() > kCacheFrom ? kSlots : 0, Slot{kEmpty, 0}) {}
 
@@ -32,7 +32,7 @@ public:
         return slot.answer;
     }
 
-private:
+  private:
     static constexpr int kCacheFrom = 64;  // palettes up to this size do without the cache
     static constexpr int kSlotBits = 18;
     static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
@@ -68,8 +68,12 @@ struct HalfError {
 };
 
 // Floor of a halving; >> on a negative int is an arithmetic shift.
-inline int half(int v) { return v >> 1; }
-inline std::int8_t toByte(int v) { return static_cast<std::int8_t>(v); }
+inline int half(int v) {
+    return v >> 1;
+}
+inline std::int8_t toByte(int v) {
+    return static_cast<std::int8_t>(v);
+}
 
 // One pixel of the diffusion: reads the pixel and the errors that reach it, writes its
 // colour, and leaves its own errors for the pixels to the right and below.
@@ -147,8 +151,7 @@ std::optional<Image> reduceToPalette(const Image& source, bool dither, const Col
     return result;
 }
 
-Image mapToPalette(const Image& reference, const Palette& palette, bool dither,
-                   ColorIndex& index) {
+Image mapToPalette(const Image& reference, const Palette& palette, bool dither, ColorIndex& index) {
     if (palette.empty()) return reference;
     index.build(palette);
     std::optional<Image> mapped = reduceToPalette(reference, dither, index);

@@ -23,8 +23,7 @@ void reduceInto(const Image& source, Image& target, bool dither, const ColorInde
 
 // Builds `index` from `palette` and maps `reference` onto it. When the mapping yields no
 // image (or the palette is empty) the result is a plain copy of `reference`.
-Image mapToPalette(const Image& reference, const Palette& palette, bool dither,
-                   ColorIndex& index);
+Image mapToPalette(const Image& reference, const Palette& palette, bool dither, ColorIndex& index);
 
 // The same result written into `work` without a second copy of the picture: `work` ends as
 // the mapped reference, or as a plain copy of it when the palette is empty or the tables

@@ -33,8 +33,8 @@ struct GridCensus {
     std::array<std::uint32_t, kGridColors> firstSeen{};
 
     int distinct() const {
-        return static_cast<int>(std::count_if(count.begin(), count.end(),
-                                              [](std::uint32_t n) { return n != 0; }));
+        return static_cast<int>(
+            std::count_if(count.begin(), count.end(), [](std::uint32_t n) { return n != 0; }));
     }
 };
 
@@ -112,16 +112,14 @@ std::array<std::vector<CountedColor>, kGroupCount> sortedGroups(const GridCensus
         groups[groupOf(color)].push_back({color, census.count[key]});
     }
     for (auto& group : groups) {
-        std::stable_sort(group.begin(), group.end(), [](const auto& a, const auto& b) {
-            return a.count > b.count;
-        });
+        std::stable_sort(group.begin(), group.end(),
+                         [](const auto& a, const auto& b) { return a.count > b.count; });
     }
     return groups;
 }
 
 // Turns in the order bright, dark, upper-middle, lower-middle until `limit` are taken.
-Palette takeInTurns(const std::array<std::vector<CountedColor>, kGroupCount>& groups,
-                    int limit) {
+Palette takeInTurns(const std::array<std::vector<CountedColor>, kGroupCount>& groups, int limit) {
     Palette palette;
     std::array<std::size_t, kGroupCount> next{};
     while (static_cast<int>(palette.size()) < limit) {

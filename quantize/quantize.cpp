@@ -39,11 +39,12 @@ void runNeuQuant(Image& work, bool dither, NeuQuantWorkArea* area) {
     quantizeNeuQuant(work, dither, *temporary);
 }
 
-// The mapping methods choose a palette, then map the reference onto it; the palette window
-// then shows the census of the result.
+// The mapping methods choose a palette, then map the reference onto it in the work image
+// (which already holds a copy, so no second image is made); the palette window then shows
+// the census of the result.
 void mapOnto(const Image& reference, const Palette& palette, bool dither, ColorIndex& index,
              QuantizeResult& result) {
-    result.work = mapToPalette(reference, palette, dither, index);
+    mapToPaletteInto(reference, result.work, palette, dither, index);
     result.display = PaletteDisplay::Refresh;
 }
 
@@ -66,9 +67,11 @@ QuantizeResult quantizeImage(const Image& reference, const QuantizeSettings& set
         result.display = PaletteDisplay::Show;
     } else if (method == QuantizeMethod::Popularity || method == QuantizeMethod::Adaptive) {
         const int limit = std::clamp(settings.limit, 2, 256);
+        // Adaptive sorts its sample list in the work image's buffer, which the mapping then
+        // overwrites.
         result.palette = method == QuantizeMethod::Popularity
                              ? choosePopularityPalette(reference, limit)
-                             : chooseAdaptivePalette(reference, limit);
+                             : chooseAdaptivePalette(reference, limit, result.work.pixels());
         mapOnto(reference, *result.palette, settings.dither, index, result);
     } else if (isFlatMethod(method)) {
         result.palette = quantizeFlat(result.work, method, settings.dither);

@@ -18,6 +18,7 @@ echo "== Build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVD_SANITIZE=ON \
     -DVD_BENCH=OFF -DVD_WERROR=$werror >/dev/null
 cmake --build "$root/build-asan" -j"$jobs"
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+# A decoder must never allocate what a file cannot justify: fail any single allocation over 1 GiB.
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:max_allocation_size_mb=1024
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd "$root/build-asan" && ctest --output-on-failure -j"$jobs" --timeout 1200)

@@ -43,9 +43,15 @@ protected:
 
     RunResult run(const std::vector<std::string>& args) {
         std::string command = quoted(VD_CLI_PATH);
-        for (const auto& arg : args) command += " " + quoted(arg);
-        command += " >" + quoted((dir_ / "stdout").string()) + " 2>" +
-                   quoted((dir_ / "stderr").string()) + " </dev/null";
+        for (const auto& arg : args) {
+            command += ' ';
+            command += quoted(arg);
+        }
+        command += " >";
+        command += quoted((dir_ / "stdout").string());
+        command += " 2>";
+        command += quoted((dir_ / "stderr").string());
+        command += " </dev/null";
         const int status = std::system(command.c_str());
         RunResult result;
         result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -47,28 +47,44 @@ TEST(Adaptive, NinetyTenSplitGivesBothColoursSmallerValueFirst) {
 }
 
 TEST(Adaptive, SortsByBlueThenGreenThenRedIgnoringAlpha) {
-    const Image image = imageFromPixels(
-        4, 1,
-        {makeColor(0, 0, 1, 3), makeColor(255, 0, 0, 200), makeColor(0, 1, 0, 0),
-         makeColor(0, 255, 0, 9)},
-        32);
-    EXPECT_EQ(chooseAdaptivePalette(image, 4),
-              (Palette{makeColor(255, 0, 0), makeColor(0, 1, 0), makeColor(0, 255, 0),
-                       makeColor(0, 0, 1)}));
+    const Image image = imageFromPixels(4, 1,
+                                        {makeColor(0, 0, 1, 3), makeColor(255, 0, 0, 200),
+                                         makeColor(0, 1, 0, 0), makeColor(0, 255, 0, 9)},
+                                        32);
+    EXPECT_EQ(chooseAdaptivePalette(image, 4), (Palette{makeColor(255, 0, 0), makeColor(0, 1, 0),
+                                                        makeColor(0, 255, 0), makeColor(0, 0, 1)}));
     EXPECT_THROW(chooseAdaptivePalette(image, 0), std::invalid_argument);
 }
 
-TEST(Adaptive, RadixSortMatchesAComparisonSort) {
+TEST(Adaptive, SampleListMatchesAComparisonSort) {
     std::mt19937 rng(9);
-    for (int round = 0; round < 60; ++round) {
-        std::vector<std::uint32_t> values(rng() % 3000);
-        const std::uint32_t mask = round % 3 == 0 ? 0x00FF00 : 0xFFFFFF;  // shared digits
-        for (auto& v : values) v = rng() & mask;
-        auto expected = values;
+    for (int round = 0; round < 40; ++round) {
+        // Some images with one blue value only, so that a single bucket holds everything.
+        const Color mask = round % 3 == 0 ? 0xFF00FFFF : 0xFFFFFFFF;
+        Image image(1 + rng() % 90, 1 + rng() % 60, 32);
+        for (Color& p : image.pixels())
+            p = static_cast<Color>(rng()) & mask;
+        std::vector<std::uint32_t> expected;
+        for (Color p : image.pixels())
+            expected.push_back(p & kRgbMask);
         std::sort(expected.begin(), expected.end());
-        radixSort24(values);
-        ASSERT_EQ(values, expected);
+        std::vector<std::uint32_t> samples(image.pixelCount() + 3, 0xDEADBEEF);
+        sortedColorValues(image, samples);
+        ASSERT_TRUE(std::equal(expected.begin(), expected.end(), samples.begin()));
+        ASSERT_EQ(samples.back(), 0xDEADBEEFu);  // nothing written past the pixel count
     }
+    std::vector<std::uint32_t> tooShort(5);
+    EXPECT_THROW(sortedColorValues(Image(3, 2, 24), tooShort), std::invalid_argument);
+}
+
+TEST(Adaptive, ScratchFormGivesTheSamePalette) {
+    Image image(64, 48, 24);
+    std::mt19937 rng(4);
+    for (Color& p : image.pixels())
+        p = (static_cast<Color>(rng()) & 0x1F3F7F) | kAlphaMask;
+    Image scratch = image;
+    EXPECT_EQ(chooseAdaptivePalette(image, 200, scratch.pixels()),
+              chooseAdaptivePalette(image, 200));
 }
 
 // Long runs, short runs and limits above the list length: the walk must stay inside the
@@ -77,12 +93,14 @@ TEST(Adaptive, WalkStaysInsideTheList) {
     std::mt19937 rng(21);
     for (int round = 0; round < 2000; ++round) {
         std::vector<std::uint32_t> list(1 + rng() % 60);
-        for (auto& v : list) v = rng() % (1 + round % 9);
+        for (auto& v : list)
+            v = rng() % (1 + round % 9);
         std::sort(list.begin(), list.end());
         const int limit = 1 + static_cast<int>(rng() % 80);
         const Palette palette = sampled(list, limit);
         ASSERT_EQ(static_cast<int>(palette.size()), limit);
-        for (Color c : palette) ASSERT_TRUE(std::binary_search(list.begin(), list.end(), c));
+        for (Color c : palette)
+            ASSERT_TRUE(std::binary_search(list.begin(), list.end(), c));
         ASSERT_EQ(palette[0], list[0]);
     }
 }

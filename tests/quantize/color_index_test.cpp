@@ -10,7 +10,9 @@
 namespace vd {
 namespace {
 
-constexpr Color rgb(int r, int g, int b) { return makeColor(r, g, b); }
+constexpr Color rgb(int r, int g, int b) {
+    return makeColor(r, g, b);
+}
 
 // The distance written out in 64-bit arithmetic.
 std::int64_t distance(Color q, Color p) {
@@ -25,7 +27,8 @@ std::vector<std::uint32_t> expectedTable(const Palette& palette) {
     std::vector<std::uint32_t> table{0};
     for (Color c : palette) {
         auto at = table.end();
-        while (at - 1 != table.begin() && ((*(at - 1)) & 0xFFFF) > (c & 0xFFFF)) --at;
+        while (at - 1 != table.begin() && ((*(at - 1)) & 0xFFFF) > (c & 0xFFFF))
+            --at;
         table.insert(at, c | 0xFF000000u);
     }
     table.push_back(0);
@@ -68,10 +71,22 @@ TEST(ColorIndex, DefaultPaletteTablesAreSortedByGreenThenRed) {
     const ColorIndex index;
     const std::vector<std::uint32_t> expected = {
         0,
-        rgb(0, 0, 0),       rgb(0, 0, 170),     rgb(170, 0, 0),     rgb(170, 0, 170),
-        rgb(85, 85, 85),    rgb(85, 85, 255),   rgb(170, 85, 0),    rgb(255, 85, 85),
-        rgb(255, 85, 255),  rgb(0, 170, 0),     rgb(0, 170, 170),   rgb(170, 170, 170),
-        rgb(85, 255, 85),   rgb(85, 255, 255),  rgb(255, 255, 85),  rgb(255, 255, 255),
+        rgb(0, 0, 0),
+        rgb(0, 0, 170),
+        rgb(170, 0, 0),
+        rgb(170, 0, 170),
+        rgb(85, 85, 85),
+        rgb(85, 85, 255),
+        rgb(170, 85, 0),
+        rgb(255, 85, 85),
+        rgb(255, 85, 255),
+        rgb(0, 170, 0),
+        rgb(0, 170, 170),
+        rgb(170, 170, 170),
+        rgb(85, 255, 85),
+        rgb(85, 255, 255),
+        rgb(255, 255, 85),
+        rgb(255, 255, 255),
         0,
     };
     const auto table = index.sortedPalette();
@@ -96,7 +111,8 @@ TEST(ColorIndex, FindsExactColoursIncludingBlackAndReturnsThemOpaque) {
     ColorIndex index;
     const Palette palette = {rgb(9, 200, 3), rgb(0, 0, 0), rgb(255, 255, 255), rgb(40, 0, 80)};
     index.build(palette);
-    for (Color c : palette) EXPECT_EQ(index.nearest(c | 0x5A000000u), c | kAlphaMask);
+    for (Color c : palette)
+        EXPECT_EQ(index.nearest(c | 0x5A000000u), c | kAlphaMask);
 
     index.build(Palette{rgb(1, 2, 3)});
     for (Color q : {rgb(0, 0, 0), rgb(255, 255, 255), rgb(1, 255, 3)}) {
@@ -151,13 +167,15 @@ TEST(ColorIndex, AgreesWithBruteForceOnRandomPalettes) {
             return coarseChannels ? coarse[rng() % 7] : static_cast<int>(rng() % 256);
         };
         Palette palette(1 + rng() % (round % 3 == 0 ? 300 : 20));
-        for (Color& c : palette) c = rgb(channel(), channel(), channel()) | (rng() << 24);
+        for (Color& c : palette)
+            c = rgb(channel(), channel(), channel()) | (rng() << 24);
         index.build(palette);
 
         const auto expected = expectedTable(palette);
         const auto table = index.sortedPalette();
         ASSERT_TRUE(std::equal(table.begin(), table.end(), expected.begin(), expected.end()));
-        for (int g = 0; g < 256; ++g) ASSERT_EQ(index.greenIndex()[g], expectedStart(expected, g));
+        for (int g = 0; g < 256; ++g)
+            ASSERT_EQ(index.greenIndex()[g], expectedStart(expected, g));
         for (int q = 0; q < 200; ++q) {
             const Color query = rgb(channel(), channel(), channel());
             ASSERT_EQ(index.nearest(query),

@@ -16,8 +16,7 @@ TEST(CountColors, SmallCasesAndAlphaIgnored) {
     EXPECT_EQ(countColors(Image()), 0);
     // Black and white count like any colour; alpha alone does not make a colour.
     const Image image = imageFromPixels(
-        3, 2,
-        {0x00000000, 0xFF000000, 0x7FFFFFFF, 0x00FFFFFF, 0x00000000, 0x12000000}, 32);
+        3, 2, {0x00000000, 0xFF000000, 0x7FFFFFFF, 0x00FFFFFF, 0x00000000, 0x12000000}, 32);
     EXPECT_EQ(countColors(image), 2);
     // A row ending in the colour the next one starts with.
     EXPECT_EQ(countColors(imageFromPixels(2, 2, {1, 2, 2, 1})), 2);
@@ -26,7 +25,8 @@ TEST(CountColors, SmallCasesAndAlphaIgnored) {
 TEST(CountColors, EveryTwentyFourBitColourOnce) {
     Image image(4096, 4096, 24);
     auto pixels = image.pixels();
-    for (std::size_t v = 0; v < pixels.size(); ++v) pixels[v] = static_cast<Color>(v) | kAlphaMask;
+    for (std::size_t v = 0; v < pixels.size(); ++v)
+        pixels[v] = static_cast<Color>(v) | kAlphaMask;
     EXPECT_EQ(countColors(image), 16777216);
     pixels[0xFFFFFF] = pixels[0];  // white gone
     EXPECT_EQ(countColors(image), 16777215);

@@ -26,8 +26,8 @@ struct FlatRow {
     int levels[3];
 };
 constexpr FlatRow kRows[] = {
-    {M::Flat8, {2, 2, 2}},        {M::Flat64, {4, 4, 4}},     {M::Flat512, {8, 8, 8}},
-    {M::Flat4096, {16, 16, 16}},  {M::Lemon128, {8, 8, 2}},   {M::Berry128, {8, 2, 8}},
+    {M::Flat8, {2, 2, 2}},       {M::Flat64, {4, 4, 4}},   {M::Flat512, {8, 8, 8}},
+    {M::Flat4096, {16, 16, 16}}, {M::Lemon128, {8, 8, 2}}, {M::Berry128, {8, 2, 8}},
     {M::Ocean128, {2, 8, 8}},
 };
 
@@ -45,7 +45,8 @@ TEST(FlatPalettes, HandWorkedColours) {
 TEST(FlatPalettes, EveryChannelValueLandsOnItsBand) {
     for (const FlatRow& row : kRows) {
         Image ramp(256, 1, 24);
-        for (int v = 0; v < 256; ++v) ramp.at(v, 0) = makeColor(v, 255 - v, (v * 37) & 255, 255);
+        for (int v = 0; v < 256; ++v)
+            ramp.at(v, 0) = makeColor(v, 255 - v, (v * 37) & 255, 255);
         quantizeFlat(ramp, row.method, false);
         for (int v = 0; v < 256; ++v) {
             const int in[3] = {v, 255 - v, (v * 37) & 255};
@@ -78,8 +79,7 @@ TEST(FlatPalettes, PaletteIsTheDistinctOutputInFirstWrittenOrder) {
             }
         }
         EXPECT_EQ(palette, firstSeen) << methodInfo(row.method).label;
-        EXPECT_EQ(static_cast<int>(palette.size()),
-                  row.levels[0] * row.levels[1] * row.levels[2]);
+        EXPECT_EQ(static_cast<int>(palette.size()), row.levels[0] * row.levels[1] * row.levels[2]);
     }
 }
 
@@ -127,14 +127,17 @@ TEST(FixedPalettes, SizesAndEntries) {
 TEST(FixedPalettes, MappingKeepsTheirOwnColours) {
     const Palette all = fixedPalette(M::Fixed32);
     Image image(32, 1, 24);
-    for (int i = 0; i < 32; ++i) image.at(i, 0) = all[i] | kAlphaMask;
+    for (int i = 0; i < 32; ++i)
+        image.at(i, 0) = all[i] | kAlphaMask;
     ColorIndex index;
     const Image by16 = mapToPalette(image, fixedPalette(M::Fixed16), false, index);
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(by16.at(i, 0), image.at(i, 0));
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(by16.at(i, 0), image.at(i, 0));
 
     // Fixed_24 reproduces the eight light skin tones; the darker eight become other entries.
     const Image by24 = mapToPalette(image, fixedPalette(M::Fixed24), false, index);
-    for (int i = 0; i < 24; ++i) EXPECT_EQ(by24.at(i, 0), image.at(i, 0));
+    for (int i = 0; i < 24; ++i)
+        EXPECT_EQ(by24.at(i, 0), image.at(i, 0));
     for (int i = 24; i < 32; ++i) {
         const Color out = by24.at(i, 0) & kRgbMask;
         EXPECT_NE(std::find(all.begin(), all.begin() + 24, out), all.begin() + 24) << i;

@@ -23,7 +23,8 @@ TEST(NearestGrid, AgreesWithTheWalkOnSpreadPalettes) {
     std::mt19937 rng(11);
     for (int round = 0; round < 12; ++round) {
         Palette palette(1 + rng() % 300);
-        for (Color& c : palette) c = static_cast<Color>(rng()) & kRgbMask;
+        for (Color& c : palette)
+            c = static_cast<Color>(rng()) & kRgbMask;
         expectSameAsWalk(palette, rng, 40000);
     }
 }
@@ -35,7 +36,8 @@ TEST(NearestGrid, AgreesWithTheWalkOnTies) {
     const int levels[] = {0, 2, 4, 8, 128, 130, 252, 254};
     for (int round = 0; round < 16; ++round) {
         Palette palette(2 + rng() % 40);
-        for (Color& c : palette) c = makeColor(levels[rng() % 8], levels[rng() % 8], levels[rng() % 8]);
+        for (Color& c : palette)
+            c = makeColor(levels[rng() % 8], levels[rng() % 8], levels[rng() % 8]);
         ColorIndex index;
         index.build(palette);
         NearestGrid grid(index);

@@ -12,17 +12,21 @@
 namespace vd::test {
 namespace {
 
-constexpr Color grey(int v) { return makeColor(v, v, v); }
+constexpr Color grey(int v) {
+    return makeColor(v, v, v);
+}
 
 Palette greys(std::initializer_list<int> levels) {
     Palette p;
-    for (int v : levels) p.push_back(grey(v));
+    for (int v : levels)
+        p.push_back(grey(v));
     return p;
 }
 
 Image greyImage(int width, int height, const std::vector<int>& values) {
     std::vector<Color> pixels;
-    for (int v : values) pixels.push_back(grey(v));
+    for (int v : values)
+        pixels.push_back(grey(v));
     return imageFromPixels(width, height, pixels);
 }
 
@@ -64,7 +68,8 @@ Image referenceDiffusion(const Image& source, const ColorIndex& index) {
 
 Image referencePlain(const Image& source, const ColorIndex& index) {
     Image result = source;
-    for (Color& p : result.pixels()) p = (p & kAlphaMask) | (index.nearest(p) & kRgbMask);
+    for (Color& p : result.pixels())
+        p = (p & kAlphaMask) | (index.nearest(p) & kRgbMask);
     return result;
 }
 
@@ -117,6 +122,27 @@ TEST(PaletteMapping, OneColumnReceivesHalfOfTheCarriedErrorFromAbove) {
 TEST(PaletteMapping, EmptyPaletteLeavesAPlainCopy) {
     const Image source = patternImage(4, 3);
     EXPECT_TRUE(imagesEqual(mapped(source, Palette{}, true), source));
+    ColorIndex index;
+    Image work = patternImage(4, 3, 32);
+    mapToPaletteInto(source, work, Palette{}, false, index);
+    EXPECT_TRUE(imagesEqual(work, source));
+}
+
+// Mapping into an existing work image overwrites whatever it held, alpha included.
+TEST(PaletteMapping, IntoAWorkImageMatchesANewImage) {
+    const Image reference = patternImage(23, 11, 32);
+    const Palette palette = {makeColor(250, 10, 10), makeColor(10, 250, 10), grey(128), grey(3)};
+    ColorIndex index;
+    for (bool dither : {false, true}) {
+        Image scrambled = patternImage(23, 11, 24);
+        for (Color& p : scrambled.pixels())
+            p = ~p;
+        mapToPaletteInto(reference, scrambled, palette, dither, index);
+        EXPECT_TRUE(imagesEqual(scrambled, mapped(reference, palette, dither)));
+        Image wrongSize(2, 2, 24);
+        mapToPaletteInto(reference, wrongSize, palette, dither, index);
+        EXPECT_TRUE(imagesEqual(wrongSize, mapped(reference, palette, dither)));
+    }
 }
 
 TEST(PaletteMapping, MatchesTheStepByStepDiffusionOnRandomImages) {
@@ -124,10 +150,12 @@ TEST(PaletteMapping, MatchesTheStepByStepDiffusionOnRandomImages) {
     ColorIndex index;
     for (int round = 0; round < 200; ++round) {
         Palette palette(1 + rng() % 40);
-        for (Color& c : palette) c = rng() & kRgbMask;
+        for (Color& c : palette)
+            c = rng() & kRgbMask;
         index.build(palette);
         Image source(1 + rng() % 17, 1 + rng() % 9, round % 2 ? 32 : 24);
-        for (Color& p : source.pixels()) p = round % 2 ? rng() : (rng() | kAlphaMask);
+        for (Color& p : source.pixels())
+            p = round % 2 ? rng() : (rng() | kAlphaMask);
         for (bool dither : {false, true}) {
             auto result = reduceToPalette(source, dither, index);
             ASSERT_TRUE(result);
@@ -144,7 +172,8 @@ TEST(PaletteMapping, PhotographMatchesTheUncachedSearch) {
     ASSERT_TRUE(photo);
     const Image source = cropImage(photo.value().image, 100, 100, 320, 240);
     Palette palette;
-    for (int i = 0; i < 256; ++i) palette.push_back(source.pixels()[i * 293] & kRgbMask);
+    for (int i = 0; i < 256; ++i)
+        palette.push_back(source.pixels()[i * 293] & kRgbMask);
     ColorIndex index;
     index.build(palette);
     EXPECT_TRUE(imagesEqual(*reduceToPalette(source, false, index), referencePlain(source, index)));

@@ -13,11 +13,14 @@
 namespace vd::test {
 namespace {
 
-constexpr Color rgb(int r, int g, int b) { return makeColor(r, g, b); }
+constexpr Color rgb(int r, int g, int b) {
+    return makeColor(r, g, b);
+}
 
 Image imageOfCounts(const std::vector<std::pair<Color, int>>& counts) {
     std::vector<Color> pixels;
-    for (auto [c, n] : counts) pixels.insert(pixels.end(), n, c);
+    for (auto [c, n] : counts)
+        pixels.insert(pixels.end(), n, c);
     return imageFromPixels(static_cast<int>(pixels.size()), 1, pixels);
 }
 
@@ -26,7 +29,8 @@ Image imageOfCounts(const std::vector<std::pair<Color, int>>& counts) {
 Palette referencePopularity(const Image& reference, int limit) {
     auto distinct = [](const Image& image) {
         std::set<Color> colors;
-        for (Color p : image.pixels()) colors.insert(p & kRgbMask);
+        for (Color p : image.pixels())
+            colors.insert(p & kRgbMask);
         return static_cast<int>(colors.size());
     };
     auto coarsened = [&](int mask) {
@@ -63,8 +67,7 @@ Palette referencePopularity(const Image& reference, int limit) {
         groups[score > 1338 ? 0 : score > 892 ? 2 : score > 446 ? 3 : 1].push_back(entry);
     }
     for (auto& g : groups) {
-        std::stable_sort(g.begin(), g.end(),
-                         [](auto& a, auto& b) { return a.second > b.second; });
+        std::stable_sort(g.begin(), g.end(), [](auto& a, auto& b) { return a.second > b.second; });
     }
     Palette palette;
     for (std::size_t turn = 0; static_cast<int>(palette.size()) < limit; ++turn) {
@@ -126,7 +129,8 @@ TEST(Popularity, TwoBitGridOnlyBelowFortyEight) {
     }
     auto channels = [](const Palette& p) {
         std::set<int> levels;
-        for (Color c : p) levels.insert({redOf(c), greenOf(c), blueOf(c)});
+        for (Color c : p)
+            levels.insert({redOf(c), greenOf(c), blueOf(c)});
         return levels;
     };
     const std::set<int> twoBitLevels = {15, 79, 143, 207};
@@ -142,9 +146,11 @@ TEST(Popularity, MatchesTheLiteralMethodOnRandomImages) {
     for (int round = 0; round < 150; ++round) {
         // Few source colours in some rounds, many in others, so every grid gets chosen.
         std::vector<Color> sources(1 + rng() % (round % 3 == 0 ? 8 : 600));
-        for (Color& c : sources) c = rng() & kRgbMask;
+        for (Color& c : sources)
+            c = rng() & kRgbMask;
         Image image(1 + rng() % 40, 1 + rng() % 40, 24);
-        for (Color& p : image.pixels()) p = sources[rng() % sources.size()] | kAlphaMask;
+        for (Color& p : image.pixels())
+            p = sources[rng() % sources.size()] | kAlphaMask;
         const int limit = 2 + static_cast<int>(rng() % 255);
         ASSERT_EQ(choosePopularityPalette(image, limit), referencePopularity(image, limit))
             << "round " << round << " limit " << limit;
