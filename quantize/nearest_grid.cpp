@@ -7,15 +7,16 @@ namespace vd {
 
 namespace {
 
-// Smallest and largest squared |v - p| for v in [lo, hi].
+// Smallest and largest squared |v - p| for v in [lo, hi], without branches: the screens
+// run over many entries whose side of the box is anyone's guess.
 struct Spread {
-    std::int64_t nearSq;
-    std::int64_t farSq;
+    std::int32_t nearSq;
+    std::int32_t farSq;
 };
 
 Spread spread(int p, int lo, int hi) {
-    const std::int64_t near = p < lo ? lo - p : (p > hi ? p - hi : 0);
-    const std::int64_t far = std::max(std::abs(p - lo), std::abs(p - hi));
+    const int near = std::max({lo - p, p - hi, 0});
+    const int far = std::max(p - lo, hi - p);
     return {near * near, far * far};
 }
 
@@ -25,7 +26,12 @@ NearestGrid::NearestGrid(const ColorIndex& index)
     : index_(index),
       sorted_(index.sortedPalette()),
       start_(index.greenIndex()),
-      blocks_(kBlocksPerChannel * kBlocksPerChannel * kBlocksPerChannel, Range{0, 0}) {
+      levels_{Level{4, {}, {}}, Level{2, {}, {}}} {
+    for (Level& level : levels_) {
+        const int perChannel = kCellsPerChannel / level.cells;
+        level.lists.assign(static_cast<std::size_t>(perChannel) * perChannel * perChannel,
+                           Range{0, 0});
+    }
     const int count = index.colorCount();
     cells_.assign(std::size_t{1} << (3 * kIndexBits), count > kMaxGridColors ? kWalk : kUnbuilt);
     if (count > kMaxGridColors) return;
@@ -40,7 +46,8 @@ NearestGrid::NearestGrid(const ColorIndex& index)
 void NearestGrid::screen(std::span<const std::uint16_t> from, Box box,
                          std::vector<std::uint16_t>& kept) {
     const int r1 = box.r0 + box.side - 1, g1 = box.g0 + box.side - 1, b1 = box.b0 + box.side - 1;
-    std::int64_t bestUpper = INT64_MAX;
+    // Every bound fits in 32 bits: none exceeds 2048 x 255^2 + 2 x 1534 x 255^2.
+    std::int32_t bestUpper = INT32_MAX;
     lower_.resize(from.size());
     for (std::size_t i = 0; i < from.size(); ++i) {
         const Color e = sorted_[from[i]];
@@ -50,7 +57,7 @@ void NearestGrid::screen(std::span<const std::uint16_t> from, Box box,
         // The red and blue weights depend on the query's red, somewhere in [r0, r1].
         lower_[i] =
             2048 * dg.nearSq + (1024 + box.r0 + pr) * dr.nearSq + (1534 - r1 - pr) * db.nearSq;
-        const std::int64_t upper =
+        const std::int32_t upper =
             2048 * dg.farSq + (1024 + r1 + pr) * dr.farSq + (1534 - box.r0 - pr) * db.farSq;
         bestUpper = std::min(bestUpper, upper);
     }
@@ -93,7 +100,8 @@ void NearestGrid::dropHiddenDuplicates(std::vector<std::uint16_t>& kept, Box box
 Color NearestGrid::nearestElsewhere(Color c, std::uint32_t word) {
     if ((word & 0xFFFF) == kUnbuilt) {
         word = cells_[cellOf(c)] = buildCell(c);
-        if (!isMarker(word)) return nearest(c);
+        if ((word & 0xFFFF) == kSplit) return nearestAmong(c, subcells_[subcellOf(c, word)]);
+        if (!isMarker(word)) return nearestAmong(c, word);
     }
     if ((word & 0xFFFF) == kWalk) return index_.nearest(c);
     const Range list = lists_[word >> 16];
@@ -105,43 +113,68 @@ Color NearestGrid::nearestElsewhere(Color c, std::uint32_t word) {
     return entryOfKey(best, start);
 }
 
-NearestGrid::Range NearestGrid::blockCandidates(int block) {
-    if (blocks_[block].count != 0) return blocks_[block];
-    const int side = kBlockCells << kCellBits;
-    const Box box{block % kBlocksPerChannel * side,
-                  block / kBlocksPerChannel % kBlocksPerChannel * side,
-                  block / (kBlocksPerChannel * kBlocksPerChannel) * side, side};
-    screen(all_, box, kept_);
-    const auto begin = static_cast<std::uint32_t>(blockPositions_.size());
-    blockPositions_.insert(blockPositions_.end(), kept_.begin(), kept_.end());
-    return blocks_[block] = Range{begin, static_cast<std::uint32_t>(kept_.size())};
+// The candidates of the block at `level` that holds cell (cr, cg, cb).
+std::span<const std::uint16_t> NearestGrid::candidatesAround(int level, int cr, int cg, int cb) {
+    Level& at = levels_[level];
+    const int perChannel = kCellsPerChannel / at.cells;
+    const int br = cr / at.cells, bg = cg / at.cells, bb = cb / at.cells;
+    Range& list = at.lists[br + perChannel * (bg + perChannel * bb)];
+    if (list.count == 0) {
+        const std::span<const std::uint16_t> from = level == 0
+                                                        ? std::span<const std::uint16_t>(all_)
+                                                        : candidatesAround(level - 1, cr, cg, cb);
+        const int side = at.cells << kCellBits;
+        screen(from, Box{br * side, bg * side, bb * side, side}, kept_);
+        list = Range{static_cast<std::uint32_t>(at.positions.size()),
+                     static_cast<std::uint32_t>(kept_.size())};
+        at.positions.insert(at.positions.end(), kept_.begin(), kept_.end());
+    }
+    return std::span<const std::uint16_t>(at.positions).subspan(list.begin, list.count);
 }
 
 // The word for the cell of colour `c`.
 std::uint32_t NearestGrid::buildCell(Color c) {
     const int cr = redOf(c) >> kCellBits, cg = greenOf(c) >> kCellBits, cb = blueOf(c) >> kCellBits;
-    const int block =
-        cr / kBlockCells +
-        kBlocksPerChannel * (cg / kBlockCells + kBlocksPerChannel * (cb / kBlockCells));
-    const Range from = blockCandidates(block);
-    if (static_cast<int>(from.count) > kMaxBlockCandidates) return kWalk;
+    const std::span<const std::uint16_t> from = candidatesAround(1, cr, cg, cb);
+    if (static_cast<int>(from.size()) > kMaxBlockCandidates) return kWalk;
     const int side = 1 << kCellBits;
-    screen(std::span<const std::uint16_t>(blockPositions_).subspan(from.begin, from.count),
-           Box{cr * side, cg * side, cb * side, side}, kept_);
+    screen(from, Box{cr * side, cg * side, cb * side, side}, kept_);
 
+    if (kept_.size() == 1) return candidateWord();
     if (static_cast<int>(kept_.size()) <= kSlots) {
-        std::uint32_t word = 0;
-        for (int slot = 0; slot < kSlots; ++slot) {
-            const int position = kept_[std::min<std::size_t>(slot, kept_.size() - 1)];
-            word |= static_cast<std::uint32_t>(position - 1) << (8 * slot);
-        }
-        return word;
+        return subcells_.size() / 8 <= 0xFFFF
+                   ? splitCell(Box{cr * side, cg * side, cb * side, side})
+                   : candidateWord();
     }
     if (static_cast<int>(kept_.size()) > kMaxListCandidates || lists_.size() > 0xFFFF) return kWalk;
     lists_.push_back(Range{static_cast<std::uint32_t>(listPositions_.size()),
                            static_cast<std::uint32_t>(kept_.size())});
     listPositions_.insert(listPositions_.end(), kept_.begin(), kept_.end());
     return kCrowded | static_cast<std::uint32_t>(lists_.size() - 1) << 16;
+}
+
+// The word for the candidates in kept_ (one to four of them).
+std::uint32_t NearestGrid::candidateWord() const {
+    std::uint32_t word = 0;
+    for (int slot = 0; slot < kSlots; ++slot) {
+        const int position = kept_[std::min<std::size_t>(slot, kept_.size() - 1)];
+        word |= static_cast<std::uint32_t>(position - 1) << (8 * slot);
+    }
+    return word;
+}
+
+// Screens the cell's candidates (in kept_) again for each of its eight sub-cells.
+std::uint32_t NearestGrid::splitCell(Box cell) {
+    const auto block = static_cast<std::uint32_t>(subcells_.size() / 8);
+    cellKept_ = kept_;
+    const int side = cell.side / 2;
+    for (int sub = 0; sub < 8; ++sub) {
+        const Box box{cell.r0 + (sub & 1) * side, cell.g0 + (sub >> 1 & 1) * side,
+                      cell.b0 + (sub >> 2) * side, side};
+        screen(cellKept_, box, kept_);
+        subcells_.push_back(candidateWord());
+    }
+    return kSplit | block << 16;
 }
 
 }  // namespace vd

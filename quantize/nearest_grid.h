@@ -32,7 +32,21 @@ class NearestGrid {
 
     [[gnu::always_inline]] Color nearest(Color c) {
         const std::uint32_t word = cells_[cellOf(c)];
+        if ((word & 0xFFFF) == kSplit) return nearestAmong(c, subcells_[subcellOf(c, word)]);
         if (isMarker(word)) return nearestElsewhere(c, word);
+        return nearestAmong(c, word);
+    }
+
+  private:
+    // A cell word holds four bytes, each a table position minus one, in ascending order
+    // (fewer candidates repeat the last). A word whose low byte is 1 to 4 while the next
+    // byte is 0 cannot be ascending, so those mark the other kinds of cell; the upper half
+    // then holds a list or block number.
+    static constexpr std::uint32_t kUnbuilt = 1, kCrowded = 2, kWalk = 3, kSplit = 4;
+    static bool isMarker(std::uint32_t word) { return (word & 0xFFFF) - 1 < 4; }
+
+    // The answer among the candidates of a word that is no marker.
+    [[gnu::always_inline]] Color nearestAmong(Color c, std::uint32_t word) const {
         if ((word >> 24) == (word & 0xFF)) return sorted_[(word & 0xFF) + 1];  // one candidate
         const int start = start_[greenOf(c)];
         std::uint64_t best = keyOf(c, (word & 0xFF) + 1, start);
@@ -42,14 +56,12 @@ class NearestGrid {
         return entryOfKey(best, start);
     }
 
-  private:
-    // A cell word holds four bytes, each a table position minus one, in ascending order
-    // (fewer candidates repeat the last). A word whose low byte is 1, 2 or 3 while the next
-    // byte is 0 cannot be ascending, so those mark the other kinds of cell; the upper half
-    // then holds a list number.
-    static constexpr std::uint32_t kUnbuilt = 1, kCrowded = 2, kWalk = 3;
-    static bool isMarker(std::uint32_t word) { return (word & 0xFFFF) - 1 < 3; }
-
+    // A cell with a few candidates is split into eight cells of 2 x 2 x 2 values, most of
+    // which keep a single one: colours near a boundary between palette colours then mostly
+    // find their answer without computing distances. The block of eight words sits apart.
+    static std::uint32_t subcellOf(Color c, std::uint32_t word) {
+        return (word >> 16) * 8 + ((c >> 1) & 1) + ((c >> 8) & 2) + ((c >> 15) & 4);
+    }
     static constexpr int kSlots = 4;
     static constexpr int kMaxListCandidates = 40;
     static constexpr int kMaxBlockCandidates = 160;
@@ -57,8 +69,7 @@ class NearestGrid {
 
     static constexpr int kCellBits = 2;  // a cell spans 4 values per channel
     static constexpr int kIndexBits = 8 - kCellBits;
-    static constexpr int kBlockCells = 4;  // a block spans 4 x 4 x 4 cells
-    static constexpr int kBlocksPerChannel = (256 >> kCellBits) / kBlockCells;
+    static constexpr int kCellsPerChannel = 256 >> kCellBits;
 
     // Cells are laid out in Z order (the bits of the three cell coordinates interleaved), so
     // that neighbouring colours, which a dithered scan asks for in turn, share cache lines.
@@ -98,7 +109,9 @@ class NearestGrid {
 
     Color nearestElsewhere(Color c, std::uint32_t word);
     std::uint32_t buildCell(Color c);
-    Range blockCandidates(int block);
+    std::uint32_t candidateWord() const;
+    std::uint32_t splitCell(Box cell);
+    std::span<const std::uint16_t> candidatesAround(int level, int cr, int cg, int cb);
     void screen(std::span<const std::uint16_t> from, Box box, std::vector<std::uint16_t>& kept);
     void dropHiddenDuplicates(std::vector<std::uint16_t>& kept, Box box);
 
@@ -107,12 +120,20 @@ class NearestGrid {
     const std::array<int, 256>& start_;
     bool hasDuplicates_ = false;
     std::vector<std::uint32_t> cells_;
-    std::vector<Range> blocks_;  // count 0: not built yet
-    std::vector<std::uint16_t> blockPositions_;
+    // Cells take their candidates from a block around them, screened in turn from a larger
+    // block: blocks of 4 x 4 x 4 cells (from the whole palette), then of 2 x 2 x 2.
+    struct Level {
+        int cells;                 // per side
+        std::vector<Range> lists;  // count 0: not built yet
+        std::vector<std::uint16_t> positions;
+    };
+    std::array<Level, 2> levels_;
+    std::vector<std::uint32_t> subcells_;  // blocks of eight words of split cells
+    std::vector<std::uint16_t> cellKept_;
     std::vector<Range> lists_;  // of crowded cells, into listPositions_
     std::vector<std::uint16_t> listPositions_;
     std::vector<std::uint16_t> all_, kept_;
-    std::vector<std::int64_t> lower_;
+    std::vector<std::int32_t> lower_;
 };
 
 }  // namespace vd

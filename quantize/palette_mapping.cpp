@@ -8,6 +8,10 @@
 
 #include "quantize/nearest_grid.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vd {
 
 namespace {
@@ -62,10 +66,52 @@ void mapPlain(const Image& source, Image& target, MappingSearch& search) {
     }
 }
 
+#if defined(__SSE2__)
+
+// The diffusion of one pixel in one SSE2 register, a 16-bit lane per channel: the halvings
+// are arithmetic shifts, and packing to unsigned bytes clamps to 0..255 on the way. The
+// fourth lane stays zero throughout, since the colours enter it without their alpha.
+using LeftError = __m128i;
+
+// Halved errors left for the row below, one 16-bit lane per channel (values -128..127).
+struct alignas(8) BelowError {
+    std::int16_t lane[4] = {0, 0, 0, 0};
+};
+
+inline LeftError noError() {
+    return _mm_setzero_si128();
+}
+
+inline __m128i channelLanes(Color c) {
+    return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(c & kRgbMask)),
+                             _mm_setzero_si128());
+}
+
+inline void diffusePixel(const Color* in, Color* out, int x, BelowError& up, LeftError& left,
+                         MappingSearch& search) {
+    const Color c = in[x];
+    auto* upLanes = reinterpret_cast<__m128i*>(up.lane);
+    const __m128i e = _mm_srai_epi16(_mm_add_epi16(_mm_loadl_epi64(upLanes), left), 1);
+    const __m128i clamped = _mm_packus_epi16(_mm_add_epi16(channelLanes(c), e), e);
+    const Color n = search.nearest(static_cast<Color>(_mm_cvtsi128_si32(clamped)));
+    out[x] = keepAlpha(c, n);
+    const __m128i own = _mm_srai_epi16(
+        _mm_sub_epi16(_mm_unpacklo_epi8(clamped, _mm_setzero_si128()), channelLanes(n)), 1);
+    _mm_storel_epi64(upLanes, _mm_srai_epi16(_mm_add_epi16(own, left), 1));
+    left = own;
+}
+
+#else
+
 // Halved errors of one pixel, one signed byte per channel.
-struct HalfError {
+struct BelowError {
     std::int8_t r = 0, g = 0, b = 0;
 };
+using LeftError = BelowError;
+
+inline LeftError noError() {
+    return {};
+}
 
 // Floor of a halving; >> on a negative int is an arithmetic shift.
 inline int half(int v) {
@@ -77,7 +123,7 @@ inline std::int8_t toByte(int v) {
 
 // One pixel of the diffusion: reads the pixel and the errors that reach it, writes its
 // colour, and leaves its own errors for the pixels to the right and below.
-inline void diffusePixel(const Color* in, Color* out, int x, HalfError& up, HalfError& left,
+inline void diffusePixel(const Color* in, Color* out, int x, BelowError& up, LeftError& left,
                          MappingSearch& search) {
     const Color c = in[x];
     const int ar = std::clamp(redOf(c) + half(up.r + left.r), 0, 255);
@@ -85,12 +131,14 @@ inline void diffusePixel(const Color* in, Color* out, int x, HalfError& up, Half
     const int ab = std::clamp(blueOf(c) + half(up.b + left.b), 0, 255);
     const Color n = search.nearest(makeColor(ar, ag, ab));
     out[x] = keepAlpha(c, n);
-    const HalfError own{toByte(half(ar - redOf(n))), toByte(half(ag - greenOf(n))),
+    const LeftError own{toByte(half(ar - redOf(n))), toByte(half(ag - greenOf(n))),
                         toByte(half(ab - blueOf(n)))};
-    up = HalfError{toByte(half(own.r + left.r)), toByte(half(own.g + left.g)),
-                   toByte(half(own.b + left.b))};
+    up = BelowError{toByte(half(own.r + left.r)), toByte(half(own.g + left.g)),
+                    toByte(half(own.b + left.b))};
     left = own;
 }
+
+#endif
 
 // Every pixel waits for the one to its left, so a single row is one long chain of searches.
 // Rows are therefore taken a few at a time, each one pixel behind the row above: pixel x of
@@ -100,14 +148,15 @@ constexpr int kRowsAtOnce = 4;
 
 // `below` holds one entry per column, all zero.
 void mapDiffused(const Image& source, Image& target, MappingSearch& search,
-                 std::vector<HalfError>& below) {
+                 std::vector<BelowError>& below) {
     const int width = source.width();
     for (int y0 = 0; y0 < source.height(); y0 += kRowsAtOnce) {
         const int rows = std::min(kRowsAtOnce, source.height() - y0);
         const Color* in[kRowsAtOnce];
         Color* out[kRowsAtOnce];
-        HalfError left[kRowsAtOnce];  // each row starts without error from the left
+        LeftError left[kRowsAtOnce];
         for (int r = 0; r < rows; ++r) {
+            left[r] = noError();  // each row starts without error from the left
             in[r] = source.row(y0 + r);
             out[r] = target.row(y0 + r);
         }
@@ -129,7 +178,7 @@ void reduceInto(const Image& source, Image& target, bool dither, const ColorInde
     // Everything is allocated before the first pixel is written.
     MappingSearch search(index);
     if (dither) {
-        std::vector<HalfError> below(static_cast<std::size_t>(source.width()));
+        std::vector<BelowError> below(static_cast<std::size_t>(source.width()));
         mapDiffused(source, target, search, below);
     } else {
         mapPlain(source, target, search);

@@ -5,12 +5,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$root/build" -j"$(nproc)"
-if [[ -x "$root/build/vandrell" ]]; then
-    if [[ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
-        echo "No display: run it as  xvfb-run -a $root/build/vandrell" >&2
-        exit 1
-    fi
-    exec "$root/build/vandrell"
+if [[ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
+    echo "No display: run the editor as  xvfb-run -a $root/build/vandrell" >&2
+    exit 1
 fi
-# The editor window is not built yet; the command line tool is.
-"$root/build/vandrell-cli" --help
+exec "$root/build/vandrell"

@@ -4,6 +4,8 @@
 
 #include <random>
 
+#include "quantize/flat_palettes.h"
+
 namespace vd {
 namespace {
 
@@ -66,6 +68,31 @@ TEST(NearestGrid, AgreesWithTheWalkOnRepeatsAndClusters) {
         expectSameAsWalk(palette, rng, 40000);
     }
     expectSameAsWalk(Palette(256, makeColor(9, 9, 9)), rng, 20000);
+}
+
+// Cells with a few candidates are split into eight cells of 2 x 2 x 2 values; every value
+// of a region, in each of those sub-cells, must still get the walk's answer.
+TEST(NearestGrid, AgreesWithTheWalkOnEveryValueOfARegion) {
+    std::mt19937 rng(14);
+    Palette spread(24);
+    for (Color& c : spread)
+        c = static_cast<Color>(rng()) & kRgbMask;
+    Palette coarse(20);  // coarse channels: exact ties on sub-cell boundaries
+    for (Color& c : coarse)
+        c = makeColor(96 + 16 * (rng() % 5), 64 + 16 * (rng() % 5), 48 + 16 * (rng() % 5));
+    for (const Palette& palette : {fixedPalette(QuantizeMethod::Fixed32), spread, coarse}) {
+        ColorIndex index;
+        index.build(palette);
+        NearestGrid grid(index);
+        for (int r = 96; r < 160; ++r) {
+            for (int g = 64; g < 128; ++g) {
+                for (int b = 48; b < 112; ++b) {
+                    const Color q = makeColor(r, g, b);
+                    ASSERT_EQ(grid.nearest(q), index.nearest(q)) << std::hex << q;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "tests/support/test_util.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "io/image_codec.h"
@@ -9,7 +11,9 @@ namespace vd::test {
 std::filesystem::path testdataDir() { return std::filesystem::path(VD_SHARED_DIR) / "testdata"; }
 
 std::filesystem::path scratchDir(const std::string& name) {
-    auto dir = std::filesystem::path(VD_BUILD_DIR) / "test-scratch" / name;
+    // The process id keeps two runs of the same test (ctest and a person, say) apart.
+    auto dir = std::filesystem::path(VD_BUILD_DIR) / "test-scratch" /
+               (name + "-" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;

@@ -1,0 +1,73 @@
+#pragma once
+
+// The program's commands, by the module that owns them. Each takes the program state (which
+// holds the windowing layer); none runs inside a Qt handler.
+
+#include "app/state.h"
+#include "platform/gui/gui.h"
+#include "quantize/palette.h"
+
+namespace vd {
+
+// ---- Main window (app/main_window.cpp).
+// 1 when the window and all its parts exist, 0 when the window could not be opened.
+int buildMainWindow(AppState& s);
+void methodChanged(AppState& s);
+void limitChanged(AppState& s, int eventType);
+void layoutScrollArea(AppState& s);
+void fitWindowToImage(AppState& s, ImageNumber n);
+void followMainWindow(AppState& s);
+// The button pictures and the start pattern (app/start_pattern.cpp).
+void drawButtonPictures(AppState& s);
+void createStartPattern(AppState& s);
+
+// ---- Event loop (app/event_loop.cpp).
+// 1 to be called again, 0 when the user confirmed quitting.
+int processEvents(AppState& s);
+// Runs the command of one event (the dispatch tables).
+void dispatchEvent(AppState& s, const gui::Event& event);
+void canvasCallback(AppState& s, const gui::Event& event);
+void enterPressed(AppState& s);
+
+// ---- Quantize action (app/quantize_action.cpp).
+void applyQuantize(AppState& s);
+
+// ---- Image operations on a view's image (app/image_commands.cpp): each does nothing when
+// the image does not exist, saves undo first, and refreshes the palette where colours change.
+void negativeCommand(AppState& s, ImageNumber n);
+void grayScaleCommand(AppState& s, ImageNumber n);
+void flipCommand(AppState& s, ImageNumber n);
+void mirrorCommand(AppState& s, ImageNumber n);
+void rotate180Command(AppState& s, ImageNumber n);
+int rotateQuarterCommand(AppState& s, ImageNumber n, bool clockwise);
+int cropCommand(AppState& s, ImageNumber n);
+
+// ---- Views, undo and redo (app/views.cpp).
+void saveUndo(AppState& s, ImageNumber n);
+void updateUndoButtons(AppState& s, ImageNumber n);
+void undo(AppState& s);
+void redo(AppState& s);
+void switchView(AppState& s, ControlNumber button);
+void setWorkAsReference(AppState& s);
+void pasteNewImage(AppState& s);
+
+// ---- Canvas display and selection (canvas/display.cpp, canvas/selection.cpp).
+void refreshDisplay(AppState& s);
+void setCanvasBounds(AppState& s, ControlNumber canvas);
+void clearSelection(AppState& s);
+void updateSelectionStatus(AppState& s);
+void canvasPress(AppState& s, ControlNumber canvas);
+
+// ---- Palette and histogram windows (panels/). They do nothing until those windows exist.
+void refreshPalette(AppState& s);
+void showPalette(AppState& s, const Palette& palette);
+// Shows the histogram of image n; -1 closes the window.
+void showHistogram(AppState& s, int n);
+void refreshHistogram(AppState& s);
+
+// ---- Start-up and shutdown (app/startup.cpp).
+// Steps 1 to 7 with the given windowing layer; returns the exit code (always 0).
+int startUp(gui::Gui& gui);
+void shutDown(AppState& s);
+
+}  // namespace vd

@@ -1,0 +1,229 @@
+// The main loop: every user action arrives here as an event and runs its command to the end
+// before the next event is taken.
+
+#include "app/commands.h"
+
+namespace vd {
+
+namespace {
+
+bool isHistogramControl(ControlNumber c) {
+    const int n = toInt(c);
+    return c == GAD_HISTOGRAM || (n >= 12 && n <= 16);
+}
+
+void dispatchControl(AppState& s, const gui::Event& event) {
+    const ControlNumber c = event.control;
+    if (c == GAD_UNDO) {
+        undo(s);
+    } else if (c == GAD_REDO) {
+        redo(s);
+    } else if (isHistogramControl(c)) {
+        refreshHistogram(s);
+    } else if (c == GAD_VIEW_REFERENCE || c == GAD_VIEW_WORK) {
+        switchView(s, c);
+    } else if (c == GAD_APPLY) {
+        applyQuantize(s);
+    } else if (c == GAD_METHOD) {
+        methodChanged(s);
+    } else if (c == GAD_LIMIT) {
+        limitChanged(s, event.type);
+    } else if (c == GAD_PALETTE) {
+        // editPaletteColor goes here.
+    }
+}
+
+// Items 1 to 9 change the image in view, which is then shown again.
+void runImageOperation(AppState& s, int item) {
+    const ImageNumber n = s.imageInView;
+    switch (item) {
+        case MENU_FLIP:
+            flipCommand(s, n);
+            break;
+        case MENU_MIRROR:
+            mirrorCommand(s, n);
+            break;
+        case MENU_NEGATIVE:
+            negativeCommand(s, n);
+            break;
+        case MENU_ROTATE_RIGHT:
+            rotateQuarterCommand(s, n, true);
+            break;
+        case MENU_CROP:
+            if (!cropCommand(s, n)) return;
+            break;
+        case MENU_GRAY_SCALE:
+            grayScaleCommand(s, n);
+            break;
+        case MENU_ROTATE_180:
+            rotate180Command(s, n);
+            break;
+        case MENU_TWO_COLORS:
+            // twoColorsDialog goes here, followed by the refresh below.
+            return;
+        case MENU_ROTATE_LEFT:
+            rotateQuarterCommand(s, n, false);
+            break;
+        default:
+            return;
+    }
+    refreshDisplay(s);
+}
+
+void dispatchMenu(AppState& s, int item) {
+    if (item >= MENU_FLIP && item <= MENU_ROTATE_LEFT) {
+        runImageOperation(s, item);
+        return;
+    }
+    switch (item) {
+        case MENU_REVERT:
+            break;  // revertImage goes here.
+        case MENU_SET_WORK_AS_REFERENCE:
+            setWorkAsReference(s);
+            break;
+        case MENU_LOAD_IMAGE:
+            break;  // loadImageFile goes here.
+        case MENU_SAVE_IMAGE:
+            break;  // saveImageFile goes here.
+        case MENU_COPY:
+            break;  // copySelectionToClipboard goes here.
+        case MENU_PASTE_FLOATING:
+            break;  // pasteFloatingSection goes here.
+        case MENU_CONTRAST:
+            break;  // contrastDialog goes here.
+        case MENU_RETURN_KEY:
+            enterPressed(s);
+            break;
+        case MENU_NEW_IMAGE:
+            break;  // newImageDialog goes here.
+        case MENU_ADD_TEXT:
+            break;  // addTextDialog goes here.
+        case MENU_BRIGHTNESS:
+            break;  // brightnessDialog goes here.
+        case MENU_LEFT_KEY:
+        case MENU_RIGHT_KEY:
+        case MENU_UP_KEY:
+        case MENU_DOWN_KEY:
+            // Only the floating section listens to the arrow keys, inside its own loop.
+            break;
+        case MENU_HELP:
+            break;  // showHelp goes here.
+        case MENU_RESIZE_IMAGE:
+            break;  // resizeImageDialog goes here.
+        case MENU_RESIZE_CANVAS:
+            break;  // resizeCanvasDialog goes here.
+        case MENU_QUIT:
+            s.quitRequested = 1;
+            break;
+        case MENU_UNDO:
+            undo(s);
+            break;
+        case MENU_REDO:
+            redo(s);
+            break;
+        case MENU_PASTE_NEW_IMAGE:
+            pasteNewImage(s);
+            break;
+        default:
+            break;
+    }
+}
+
+void dispatchClose(AppState& s, WindowNumber w) {
+    gui::Gui& g = *s.gui;
+    if (w == WIN_MAIN) {
+        s.quitRequested = 1;
+    } else if (w == WIN_HISTOGRAM) {
+        g.setChecked(GAD_HISTOGRAM, false);
+        showHistogram(s, -1);
+    } else if (w == WIN_CONTRAST || w == WIN_HELP) {
+        g.closeWindow(w);
+    }
+}
+
+void dispatchSize(AppState& s, WindowNumber w) {
+    if (w == WIN_MAIN) {
+        layoutScrollArea(s);
+    } else if (w == WIN_HELP) {
+        // fitHelpText goes here.
+    }
+}
+
+void dispatchCustom(AppState& s, int number) {
+    if (number == EVT_CANVAS_LEFT_DOWN) {
+        canvasPress(s, GAD_CANVAS);
+    } else if (number == EVT_CANVAS_MENU) {
+        s.gui->showPopupMenu(WIN_MAIN);
+    }
+    // EVT_CANVAS_LEFT_UP matters only to the loops of a drag or a floating section.
+}
+
+}  // namespace
+
+int processEvents(AppState& s) {
+    gui::Gui& g = *s.gui;
+    do {
+        dispatchEvent(s, g.waitEvent());
+    } while (s.quitRequested != 1);
+    if (g.requesters().askYesNo("End Program", "Are you sure?")) return 0;
+    s.quitRequested = 0;
+    return 1;
+}
+
+void dispatchEvent(AppState& s, const gui::Event& event) {
+    switch (event.kind) {
+        case gui::EventKind::Control:
+            dispatchControl(s, event);
+            break;
+        case gui::EventKind::Menu:
+            dispatchMenu(s, event.menuItem);
+            break;
+        case gui::EventKind::Close:
+            dispatchClose(s, event.window);
+            break;
+        case gui::EventKind::Move:
+            followMainWindow(s);
+            break;
+        case gui::EventKind::Size:
+            dispatchSize(s, event.window);
+            break;
+        case gui::EventKind::Custom:
+            dispatchCustom(s, event.custom);
+            break;
+        case gui::EventKind::Timer:
+        case gui::EventKind::Timeout:
+            break;
+    }
+}
+
+void canvasCallback(AppState& s, const gui::Event& event) {
+    gui::Gui& g = *s.gui;
+    switch (event.type) {
+        case gui::CANVAS_LEFT_DOWN:
+            // Ctrl alone arms a colour pick; Ctrl with Shift still selects.
+            if (event.modifiers == gui::MOD_CTRL) s.pickArmed = 1;
+            g.postCustomEvent(EVT_CANVAS_LEFT_DOWN);
+            break;
+        case gui::CANVAS_LEFT_UP:
+            g.postCustomEvent(EVT_CANVAS_LEFT_UP);
+            break;
+        case gui::CANVAS_RIGHT_CLICK:
+            g.postCustomEvent(EVT_CANVAS_MENU);
+            break;
+        default:
+            break;
+    }
+}
+
+void enterPressed(AppState& s) {
+    gui::Gui& g = *s.gui;
+    if (g.focusedControl() != GAD_LIMIT) return;
+    gui::Event apply;
+    apply.kind = gui::EventKind::Control;
+    apply.window = WIN_MAIN;
+    apply.control = GAD_APPLY;
+    apply.type = gui::CONTROL_ACTIVATED;
+    g.postEvent(apply);
+}
+
+}  // namespace vd

@@ -1,0 +1,138 @@
+#include "platform/gui/qt_requesters.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStandardPaths>
+#include <chrono>
+
+#include "platform/gui/gui_impl.h"
+
+namespace vd::gui {
+
+std::vector<std::string> qtNameFilters(const std::string& filters) {
+    const QStringList parts = toQt(filters).split(QLatin1Char('|'));
+    std::vector<std::string> result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& pattern : patterns)
+            pattern = pattern.trimmed();
+        // Qt reads the patterns from the last parentheses, whatever the description says.
+        result.push_back(fromQt(parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                                QLatin1Char(')')));
+    }
+    return result;
+}
+
+namespace {
+QStringList toQtList(const std::vector<std::string>& items) {
+    QStringList list;
+    for (const auto& item : items)
+        list << toQt(item);
+    return list;
+}
+
+FileChoice runFileDialog(QFileDialog& dialog, const std::string& filters) {
+    const QStringList names = toQtList(qtNameFilters(filters));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (!names.isEmpty()) {
+        dialog.setNameFilters(names);
+        dialog.selectNameFilter(names.front());
+    }
+    FileChoice choice;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return choice;
+    choice.path = fromQt(QDir::toNativeSeparators(dialog.selectedFiles().front()));
+    choice.filterIndex =
+        std::max<int>(0, static_cast<int>(names.indexOf(dialog.selectedNameFilter())));
+    return choice;
+}
+}  // namespace
+
+FileChoice QtRequesters::openFile(const std::string& title, const std::string& folder,
+                                  const std::string& filters) {
+    QFileDialog dialog(QApplication::activeWindow(), toQt(title));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    QString start = toQt(folder);
+    if (!QDir(start).exists()) start = QDir::homePath();
+    dialog.setDirectory(start);
+    return runFileDialog(dialog, filters);
+}
+
+FileChoice QtRequesters::saveFile(const std::string& title, const std::string& defaultName,
+                                  const std::string& filters) {
+    QFileDialog dialog(QApplication::activeWindow(), toQt(title));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The program asks about overwriting itself, once it knows the final name.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setDirectory(QDir::homePath());
+    dialog.selectFile(toQt(defaultName));
+    return runFileDialog(dialog, filters);
+}
+
+std::optional<Color> QtRequesters::chooseColor(Color initial) {
+    const QColor chosen = QColorDialog::getColor(toQColor(initial), QApplication::activeWindow());
+    if (!chosen.isValid()) return std::nullopt;
+    return fromQColor(chosen);
+}
+
+std::optional<FontChoice> QtRequesters::chooseFont(const FontChoice& initial) {
+    QFont start(toQt(initial.name), initial.points);
+    start.setBold(initial.style == FontStyle::Bold || initial.style == FontStyle::BoldItalic);
+    start.setItalic(initial.style == FontStyle::Italic || initial.style == FontStyle::BoldItalic);
+    start.setUnderline(initial.underline);
+    start.setStrikeOut(initial.strikeOut);
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, start, QApplication::activeWindow());
+    if (!ok) return std::nullopt;
+    FontChoice choice = initial;  // Qt's font requester offers no colour: it stays
+    choice.name = fromQt(font.family());
+    choice.points = std::max(1, font.pointSize());
+    const bool bold = font.bold(), italic = font.italic();
+    choice.style = bold && italic ? FontStyle::BoldItalic
+                   : bold         ? FontStyle::Bold
+                   : italic       ? FontStyle::Italic
+                                  : FontStyle::Normal;
+    choice.underline = font.underline();
+    choice.strikeOut = font.strikeOut();
+    return choice;
+}
+
+bool QtRequesters::askYesNo(const std::string& title, const std::string& text) {
+    return QMessageBox::question(QApplication::activeWindow(), toQt(title), toQt(text),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::int64_t SystemClock::nowMs() const {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+int QtDesktop::screenWidth() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().width() : 1024;
+}
+
+int QtDesktop::screenHeight() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().height() : 768;
+}
+
+std::string QtDesktop::homeFolder() const {
+    return fromQt(QStandardPaths::writableLocation(QStandardPaths::HomeLocation));
+}
+
+std::string QtDesktop::picturesFolder() const {
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (pictures.isEmpty() || !QDir(pictures).exists()) return homeFolder();
+    return fromQt(pictures);
+}
+
+}  // namespace vd::gui

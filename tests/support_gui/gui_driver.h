@@ -1,0 +1,46 @@
+#pragma once
+
+// A person's actions on the real widgets, for tests of program code (no Qt in this header).
+// Each action goes through Qt as a real click or key would, so what the program sees is what
+// a user would cause: the events are queued, and the test then runs the loop to handle them.
+
+#include <string>
+
+#include "platform/gui/gui.h"
+
+namespace vd::test {
+
+// A left click at the centre of a button, check box or option button.
+void clickControl(gui::Gui& gui, ControlNumber c);
+// A left click at a point of a control (pictures, the canvas), with modifier bits.
+void clickControlAt(gui::Gui& gui, ControlNumber c, gui::Point at, int modifiers = 0);
+
+// The mouse over the canvas (or any control): press, move with the button held, release.
+// The pointer follows, so pointerOnCanvas reads where the mouse is.
+void pressMouse(gui::Gui& gui, ControlNumber c, gui::Point at, int modifiers = 0,
+                bool rightButton = false);
+void dragMouse(gui::Gui& gui, ControlNumber c, gui::Point to, bool rightButton = false);
+void releaseMouse(gui::Gui& gui, ControlNumber c, gui::Point at, int modifiers = 0,
+                  bool rightButton = false);
+// A right click (press and release) at a point of the canvas.
+void rightClick(gui::Gui& gui, ControlNumber c, gui::Point at);
+
+// A key (gui::KEY_... or 'A'..'Z') with modifier bits, to whatever has the keyboard focus,
+// shortcuts included.
+void pressKey(gui::Gui& gui, int keyCode, int modifiers = 0);
+// Gives the control the focus, selects its text and types over it.
+void typeText(gui::Gui& gui, ControlNumber c, const std::string& text);
+// The arrows of a spin box: up for positive steps, down for negative.
+void stepSpinBox(gui::Gui& gui, ControlNumber c, int steps);
+// The user picks a row of a drop-down list.
+void chooseRow(gui::Gui& gui, ControlNumber c, int row);
+// The user drags a track bar to a position.
+void moveTrackBar(gui::Gui& gui, ControlNumber c, int value);
+// The close box of a window.
+void pressCloseBox(gui::Gui& gui, WindowNumber n);
+
+// The next pop-up menu that opens chooses the item with this number (in any submenu), or
+// closes without a choice for -1. Without it a pop-up menu waits for a person.
+void answerNextPopupMenu(int item);
+
+}  // namespace vd::test
