@@ -57,10 +57,15 @@ Palette quantizeUniform(Image& work, int levels, bool dither) {
     const LevelTable table = makeLevelTable(step.divisor);
     FirstWrittenColors written;
     for (int y = 0; y < work.height(); ++y) {
+        // The four level tables of this row's dither cells (all the plain table without dither).
+        const std::uint8_t* cellLevels[4];
+        for (int cell = 0; cell < 4; ++cell) {
+            const int offset = dither ? kOrderedDitherOffsets[y & 3][cell] : 0;
+            cellLevels[cell] = table[offset + 7].data();
+        }
         Color* row = work.row(y);
         for (int x = 0; x < work.width(); ++x) {
-            const int offsetRow = dither ? kOrderedDitherOffsets[y & 3][x & 3] + 7 : 7;
-            const auto& level = table[offsetRow];
+            const std::uint8_t* level = cellLevels[x & 3];
             const Color c = row[x];
             const int kr = level[c & 0xFF];
             const int kg = level[(c >> 8) & 0xFF];
