@@ -48,9 +48,10 @@ void applyQuantize(AppState& s) {
     s.images.copy(s.imgReference, s.imgWork);
     try {
         QuantizeContext context{&s.colorIndex, s.neuQuantArea};
-        QuantizeResult result =
-            quantizeImage(*s.images.get(s.imgReference), readSettings(g, row), context);
-        s.images.put(s.imgWork, std::move(result.work));
+        Image* work = s.images.get(s.imgWork);
+        QuantizeOutcome result = work ? quantizeInto(*s.images.get(s.imgReference), *work,
+                                                     readSettings(g, row), context)
+                                      : QuantizeOutcome{{}, PaletteDisplay::Refresh, false};
         if (result.palette) s.currentPalette = std::move(*result.palette);
         showResultPalette(s, result.display);
     } catch (const std::bad_alloc&) {

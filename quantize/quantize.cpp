@@ -43,18 +43,18 @@ void runNeuQuant(Image& work, bool dither, NeuQuantWorkArea* area) {
 // (which already holds a copy, so no second image is made); the palette window then shows
 // the census of the result.
 void mapOnto(const Image& reference, const Palette& palette, bool dither, ColorIndex& index,
-             QuantizeResult& result) {
-    mapToPaletteInto(reference, result.work, palette, dither, index);
+             Image& work, QuantizeOutcome& result) {
+    mapToPaletteInto(reference, work, palette, dither, index);
     result.display = PaletteDisplay::Refresh;
 }
 
 }  // namespace
 
-QuantizeResult quantizeImage(const Image& reference, const QuantizeSettings& settings,
-                             QuantizeContext& context) {
-    QuantizeResult result;
-    result.work = reference;
-    if (reference.empty()) {
+QuantizeOutcome quantizeInto(const Image& reference, Image& work,
+                             const QuantizeSettings& settings, QuantizeContext& context) {
+    QuantizeOutcome result;
+    if (reference.empty() || work.width() != reference.width() ||
+        work.height() != reference.height()) {
         result.methodRan = false;
         return result;
     }
@@ -62,8 +62,7 @@ QuantizeResult quantizeImage(const Image& reference, const QuantizeSettings& set
     ColorIndex& index = context.colorIndex ? *context.colorIndex : localIndex;
     const QuantizeMethod method = settings.method;
     if (method == QuantizeMethod::Uniform) {
-        result.palette = quantizeUniform(result.work, std::clamp(settings.limit, 2, 16),
-                                         settings.dither);
+        result.palette = quantizeUniform(work, std::clamp(settings.limit, 2, 16), settings.dither);
         result.display = PaletteDisplay::Show;
     } else if (method == QuantizeMethod::Popularity || method == QuantizeMethod::Adaptive) {
         const int limit = std::clamp(settings.limit, 2, 256);
@@ -71,19 +70,27 @@ QuantizeResult quantizeImage(const Image& reference, const QuantizeSettings& set
         // overwrites.
         result.palette = method == QuantizeMethod::Popularity
                              ? choosePopularityPalette(reference, limit)
-                             : chooseAdaptivePalette(reference, limit, result.work.pixels());
-        mapOnto(reference, *result.palette, settings.dither, index, result);
+                             : chooseAdaptivePalette(reference, limit, work.pixels());
+        mapOnto(reference, *result.palette, settings.dither, index, work, result);
     } else if (isFlatMethod(method)) {
-        result.palette = quantizeFlat(result.work, method, settings.dither);
+        result.palette = quantizeFlat(work, method, settings.dither);
         result.display = PaletteDisplay::Show;
     } else if (isFixedMethod(method)) {
-        mapOnto(reference, fixedPalette(method), settings.dither, index, result);
+        mapOnto(reference, fixedPalette(method), settings.dither, index, work, result);
     } else if (method == QuantizeMethod::NeuQuant256) {
-        runNeuQuant(result.work, settings.dither, context.neuQuant);
+        runNeuQuant(work, settings.dither, context.neuQuant);
         result.display = PaletteDisplay::Refresh;
     } else {
         result.methodRan = false;
     }
+    return result;
+}
+
+QuantizeResult quantizeImage(const Image& reference, const QuantizeSettings& settings,
+                             QuantizeContext& context) {
+    QuantizeResult result;
+    result.work = reference;
+    static_cast<QuantizeOutcome&>(result) = quantizeInto(reference, result.work, settings, context);
     return result;
 }
 

@@ -77,14 +77,17 @@ enum class PaletteDisplay {
     Refresh,  // take a census of the work image and show that
 };
 
-struct QuantizeResult {
-    Image work;
+struct QuantizeOutcome {
     // The new `currentPalette`, where the method sets one (Uniform, flat palettes,
     // Popularity, Adaptive); empty where it keeps the old one.
     std::optional<Palette> palette;
     PaletteDisplay display = PaletteDisplay::Refresh;
-    // False when the method failed and `work` is the plain copy of the reference.
+    // False when the method failed and the work image is the plain copy of the reference.
     bool methodRan = true;
+};
+
+struct QuantizeResult : QuantizeOutcome {
+    Image work;
 };
 
 // The tables a quantization reuses: the nearest-colour search table, rebuilt by every
@@ -98,5 +101,10 @@ struct QuantizeContext {
 // Alpha passes through untouched. A method that fails leaves the plain copy.
 QuantizeResult quantizeImage(const Image& reference, const QuantizeSettings& settings,
                              QuantizeContext& context);
+
+// The same on a work image that already holds a copy of `reference`, as in the program,
+// where the copy is a step of its own: no second image is made.
+QuantizeOutcome quantizeInto(const Image& reference, Image& work,
+                             const QuantizeSettings& settings, QuantizeContext& context);
 
 }  // namespace vd

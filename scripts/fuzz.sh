@@ -27,6 +27,6 @@ for format in png jpeg bmp; do
         cp "$work/$format-crashes/"* "$root/fuzz-out/" 2>/dev/null || true
         echo "   found a failure; inputs kept in fuzz-out/"
     fi
-    grep -E 'stat::number_of_executed_runs|stat::peak_rss_mb|ERROR|SUMMARY' "$work/$format.log" || true
+    grep -E 'Done [0-9]+ runs|stat::peak_rss_mb|ERROR|SUMMARY' "$work/$format.log" || true
 done
 exit $status
