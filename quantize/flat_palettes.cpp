@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "quantize/first_written_colors.h"
 #include "quantize/ordered_dither.h"
 
 namespace vd {
@@ -60,25 +61,13 @@ ChannelTable makeChannelTable(int mask) {
 }
 
 // Every output channel ends in 0x0F, so its top four bits name it; three of those name the
-// colour. A 4096-entry table of flags then replaces a hash set.
-class FirstWrittenColors {
-  public:
-    // Adds the colours of one written row, in order.
-    void addRow(const Color* row, int width) {
-        for (int x = 0; x < width; ++x) {
-            const Color c = row[x] & kRgbMask;
-            const int key = ((c >> 4) & 0xF) | ((c >> 8) & 0xF0) | ((c >> 12) & 0xF00);
-            if (seen_[key]) continue;
-            seen_[key] = true;
-            colors_.push_back(c);
-        }
+// colour.
+void addWrittenRow(const Color* row, int width, FirstWrittenColors& written) {
+    for (int x = 0; x < width; ++x) {
+        const Color c = row[x];
+        written.add(((c >> 4) & 0xF) | ((c >> 8) & 0xF0) | ((c >> 12) & 0xF00), c);
     }
-    Palette take() { return std::move(colors_); }
-
-  private:
-    std::array<bool, 4096> seen_{};
-    Palette colors_;
-};
+}
 
 void reducePlain(Image& work, Color mask, FirstWrittenColors& written) {
     const Color keep = mask | kAlphaMask;
@@ -86,7 +75,7 @@ void reducePlain(Image& work, Color mask, FirstWrittenColors& written) {
         Color* row = work.row(y);
         for (int x = 0; x < work.width(); ++x)
             row[x] = (row[x] & keep) | 0x0F0F0F;
-        written.addRow(row, work.width());
+        addWrittenRow(row, work.width(), written);
     }
 }
 
@@ -105,7 +94,7 @@ void reduceDithered(Image& work, const std::array<int, 3>& masks, FirstWrittenCo
                      (static_cast<Color>(green[cell][greenOf(c)]) << 8) |
                      (static_cast<Color>(blue[cell][blueOf(c)]) << 16);
         }
-        written.addRow(row, work.width());
+        addWrittenRow(row, work.width(), written);
     }
 }
 

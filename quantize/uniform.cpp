@@ -5,6 +5,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "quantize/first_written_colors.h"
 #include "quantize/ordered_dither.h"
 
 namespace vd {
@@ -33,22 +34,6 @@ LevelTable makeLevelTable(int divisor) {
     return table;
 }
 
-// Output colours in the order the scan first wrote them. A colour is named by its three
-// level numbers (at most 16 each), so a 4096-entry table of flags replaces a hash set.
-class FirstWrittenColors {
-public:
-    void add(int key, Color color) {
-        if (seen_[key]) return;
-        seen_[key] = true;
-        colors_.push_back(color);
-    }
-    Palette take() { return std::move(colors_); }
-
-private:
-    std::array<bool, 4096> seen_{};
-    Palette colors_;
-};
-
 }  // namespace
 
 Palette quantizeUniform(Image& work, int levels, bool dither) {
@@ -73,6 +58,7 @@ Palette quantizeUniform(Image& work, int levels, bool dither) {
             const Color out = makeColor(kr * step.multiplier, kg * step.multiplier,
                                         kb * step.multiplier);
             row[x] = keepAlpha(c, out);
+            // Three level numbers of at most 16 each name the colour.
             written.add(kr | (kg << 4) | (kb << 8), out);
         }
     }
