@@ -10,7 +10,7 @@ namespace vd {
 // The output colours of a scan in the order it first wrote them, for methods whose colours
 // are named by a 12-bit key (at most 4096 colours): a table of flags replaces a hash set.
 class FirstWrittenColors {
-public:
+  public:
     void add(int key, Color color) {
         if (seen_[key]) return;
         seen_[key] = true;
@@ -18,7 +18,7 @@ public:
     }
     Palette take() { return std::move(colors_); }
 
-private:
+  private:
     std::array<bool, 4096> seen_{};
     Palette colors_;
 };

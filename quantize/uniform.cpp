@@ -55,8 +55,8 @@ Palette quantizeUniform(Image& work, int levels, bool dither) {
             const int kr = level[c & 0xFF];
             const int kg = level[(c >> 8) & 0xFF];
             const int kb = level[(c >> 16) & 0xFF];
-            const Color out = makeColor(kr * step.multiplier, kg * step.multiplier,
-                                        kb * step.multiplier);
+            const Color out =
+                makeColor(kr * step.multiplier, kg * step.multiplier, kb * step.multiplier);
             row[x] = keepAlpha(c, out);
             // Three level numbers of at most 16 each name the colour.
             written.add(kr | (kg << 4) | (kb << 8), out);
