@@ -3,6 +3,8 @@
 // The program's commands, by the module that owns them. Each takes the program state (which
 // holds the windowing layer); none runs inside a Qt handler.
 
+#include <optional>
+
 #include "app/state.h"
 #include "platform/gui/gui.h"
 #include "quantize/palette.h"
@@ -58,12 +60,27 @@ void clearSelection(AppState& s);
 void updateSelectionStatus(AppState& s);
 void canvasPress(AppState& s, ControlNumber canvas);
 
-// ---- Palette and histogram windows (panels/). They do nothing until those windows exist.
+// ---- Palette window and palette colour editing (panels/palette_window.cpp,
+// panels/palette_edit.cpp).
 void refreshPalette(AppState& s);
 void showPalette(AppState& s, const Palette& palette);
+// A click on the palette picture: `event` carries its type and position.
+void editPaletteColor(AppState& s, const gui::Event& event);
+
+// ---- Histogram window (panels/histogram_window.cpp).
+// Fills s.HistogramData from image n and returns the average colour; nothing when there is
+// no image n.
+std::optional<Color> computeHistogram(AppState& s, ImageNumber n);
 // Shows the histogram of image n; -1 closes the window.
 void showHistogram(AppState& s, int n);
 void refreshHistogram(AppState& s);
+
+// ---- Image files (io/commands/file_commands.cpp). Not to be confused with the codec entry
+// points readImageFile and writeImageFile, which these commands use.
+void loadImageFile(AppState& s);
+void saveImageFile(AppState& s);
+void newImageDialog(AppState& s);
+void revertImage(AppState& s);
 
 // ---- Start-up and shutdown (app/startup.cpp).
 // Steps 1 to 7 with the given windowing layer; returns the exit code (always 0).

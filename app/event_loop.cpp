@@ -9,7 +9,7 @@ namespace {
 
 bool isHistogramControl(ControlNumber c) {
     const int n = toInt(c);
-    return c == GAD_HISTOGRAM || (n >= 12 && n <= 16);
+    return c == GAD_HISTOGRAM || (n >= toInt(GAD_HIST_RED) && n <= toInt(GAD_HIST_AVG));
 }
 
 void dispatchControl(AppState& s, const gui::Event& event) {
@@ -29,7 +29,7 @@ void dispatchControl(AppState& s, const gui::Event& event) {
     } else if (c == GAD_LIMIT) {
         limitChanged(s, event.type);
     } else if (c == GAD_PALETTE) {
-        // editPaletteColor goes here.
+        editPaletteColor(s, event);
     }
 }
 
@@ -77,14 +77,17 @@ void dispatchMenu(AppState& s, int item) {
     }
     switch (item) {
         case MENU_REVERT:
-            break;  // revertImage goes here.
+            revertImage(s);
+            break;
         case MENU_SET_WORK_AS_REFERENCE:
             setWorkAsReference(s);
             break;
         case MENU_LOAD_IMAGE:
-            break;  // loadImageFile goes here.
+            loadImageFile(s);
+            break;
         case MENU_SAVE_IMAGE:
-            break;  // saveImageFile goes here.
+            saveImageFile(s);
+            break;
         case MENU_COPY:
             break;  // copySelectionToClipboard goes here.
         case MENU_PASTE_FLOATING:
@@ -95,7 +98,8 @@ void dispatchMenu(AppState& s, int item) {
             enterPressed(s);
             break;
         case MENU_NEW_IMAGE:
-            break;  // newImageDialog goes here.
+            newImageDialog(s);
+            break;
         case MENU_ADD_TEXT:
             break;  // addTextDialog goes here.
         case MENU_BRIGHTNESS:
@@ -136,6 +140,9 @@ void dispatchClose(AppState& s, WindowNumber w) {
     } else if (w == WIN_HISTOGRAM) {
         g.setChecked(GAD_HISTOGRAM, false);
         showHistogram(s, -1);
+    } else if (w == WIN_PALETTE) {
+        // Hidden, not closed: the next palette shown brings it back in its place.
+        g.hideWindow(w);
     } else if (w == WIN_CONTRAST || w == WIN_HELP) {
         g.closeWindow(w);
     }

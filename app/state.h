@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -51,6 +52,11 @@ constexpr ControlNumber GAD_UNIQUE_COUNT{8};
 constexpr ControlNumber GAD_UNDO{9};
 constexpr ControlNumber GAD_METHOD{10};
 constexpr ControlNumber GAD_VIEW_REFERENCE{11};
+constexpr ControlNumber GAD_HIST_RED{12};
+constexpr ControlNumber GAD_HIST_GREEN{13};
+constexpr ControlNumber GAD_HIST_BLUE{14};
+constexpr ControlNumber GAD_HIST_EXEX{15};
+constexpr ControlNumber GAD_HIST_AVG{16};
 constexpr ControlNumber GAD_PALETTE{17};
 constexpr ControlNumber GAD_HELP_TEXT{18};
 constexpr ControlNumber GAD_APPLY{19};
@@ -113,6 +119,14 @@ struct SelectionRecord {
     std::int32_t minX = 0, maxX = 0, minY = 0, maxY = 0;
 };
 
+// The last histogram computed: pixel counts per level, each channel's largest count over the
+// scaled levels, and the average levels.
+struct HistogramRecord {
+    std::array<std::int32_t, 256> redCounts{}, greenCounts{}, blueCounts{};
+    std::int32_t redMaximum = 0, greenMaximum = 0, blueMaximum = 0;
+    std::int32_t redAverage = 0, greenAverage = 0, blueAverage = 0;
+};
+
 // The NeuQuant network lives in a work area allocated once and aligned to 64 KiB, so that its
 // neuron records start on a boundary every vector width divides.
 constexpr std::size_t kNeuQuantBlockBytes = 72'832;
@@ -164,6 +178,8 @@ struct AppState {
     // The palette window's census: a set of colours and its result.
     std::unordered_map<Color, int> censusSet;
     Palette censusColors;
+
+    HistogramRecord HistogramData;
 
     // Text insertion defaults and the text dialog's table.
     std::string addTextText;

@@ -13,7 +13,7 @@ std::string sharedPath(const std::string& relative) {
 
 namespace {
 Image loadOrDie(const std::string& relative) {
-    auto decoded = loadImageFile(sharedPath(relative));
+    auto decoded = readImageFile(sharedPath(relative));
     if (!decoded) {
         std::fprintf(stderr, "%s: %s\n", relative.c_str(), decoded.error().c_str());
         std::exit(1);

@@ -55,7 +55,7 @@ Result<DecodedImage> decodeImage(std::span<const std::uint8_t> bytes) {
     return DecodedImage{std::move(image).value(), format};
 }
 
-Result<DecodedImage> loadImageFile(const std::string& path) {
+Result<DecodedImage> readImageFile(const std::string& path) {
     auto bytes = readFileBytes(path);
     if (!bytes) return Error{bytes.error()};
     return decodeImage(bytes.value());
@@ -72,7 +72,7 @@ Result<std::vector<std::uint8_t>> encodeImage(const Image& image, ImageFormat fo
     return Error{"unknown file type (use .png, .jpg or .bmp)"};
 }
 
-Status saveImageFile(const Image& image, const std::string& path, ImageFormat format) {
+Status writeImageFile(const Image& image, const std::string& path, ImageFormat format) {
     auto bytes = encodeImage(image, format);
     if (!bytes) return Error{bytes.error()};
     return writeFileAtomically(path, bytes.value());

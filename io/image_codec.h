@@ -40,9 +40,9 @@ struct DecodedImage {
 
 // Decodes by content.
 Result<DecodedImage> decodeImage(std::span<const std::uint8_t> bytes);
-Result<DecodedImage> loadImageFile(const std::string& path);
+Result<DecodedImage> readImageFile(const std::string& path);
 Result<std::vector<std::uint8_t>> encodeImage(const Image& image, ImageFormat format);
 // Encodes, then writes through a temporary file, so a failure leaves `path` as it was.
-Status saveImageFile(const Image& image, const std::string& path, ImageFormat format);
+Status writeImageFile(const Image& image, const std::string& path, ImageFormat format);
 
 }  // namespace vd

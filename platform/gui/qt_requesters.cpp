@@ -110,6 +110,10 @@ bool QtRequesters::askYesNo(const std::string& title, const std::string& text) {
                                  QMessageBox::No) == QMessageBox::Yes;
 }
 
+void QtRequesters::showError(const std::string& title, const std::string& text) {
+    QMessageBox::warning(QApplication::activeWindow(), toQt(title), toQt(text));
+}
+
 std::int64_t SystemClock::nowMs() const {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();

@@ -16,6 +16,7 @@ class QtRequesters : public Requesters {
     std::optional<Color> chooseColor(Color initial) override;
     std::optional<FontChoice> chooseFont(const FontChoice& initial) override;
     bool askYesNo(const std::string& title, const std::string& text) override;
+    void showError(const std::string& title, const std::string& text) override;
 };
 
 // Milliseconds of a steady clock.

@@ -55,6 +55,10 @@ bool ScriptedRequesters::askYesNo(const std::string& title, const std::string& t
     return answer;
 }
 
+void ScriptedRequesters::showError(const std::string& title, const std::string& text) {
+    asked.push_back("error: " + title + ": " + text);
+}
+
 void ManualClock::advanceTo(std::int64_t ms) {
     while (!actions_.empty() && actions_.begin()->first <= ms) {
         auto first = actions_.begin();

@@ -46,6 +46,8 @@ class Requesters {
     virtual std::optional<FontChoice> chooseFont(const FontChoice& initial) = 0;
     // True for Yes.
     virtual bool askYesNo(const std::string& title, const std::string& text) = 0;
+    // A message the person confirms with OK: something they asked for went wrong.
+    virtual void showError(const std::string& title, const std::string& text) = 0;
 };
 
 // The millisecond clock behind waits with a time-out and window timers.
@@ -92,6 +94,8 @@ class ScriptedRequesters : public Requesters {
     std::optional<Color> chooseColor(Color initial) override;
     std::optional<FontChoice> chooseFont(const FontChoice& initial) override;
     bool askYesNo(const std::string& title, const std::string& text) override;
+    // Recorded in `asked` as "error: title: text"; needs no answer.
+    void showError(const std::string& title, const std::string& text) override;
 
     // What the last file requester was offered, for checks.
     std::string lastFolder, lastDefaultName, lastFilters;

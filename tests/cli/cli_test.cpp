@@ -115,8 +115,8 @@ TEST_F(Cli, AFailedConvertLeavesNoPartialFileAndKeepsAnOldOne) {
 
 TEST_F(Cli, ConvertKeepsThePixelsAndInfoDescribesTheFile) {
     ASSERT_EQ(run({"convert", photo(), path("copy.bmp")}).exitCode, 0);
-    auto original = loadImageFile(photo());
-    auto copy = loadImageFile(path("copy.bmp"));
+    auto original = readImageFile(photo());
+    auto copy = readImageFile(path("copy.bmp"));
     ASSERT_TRUE(original.ok() && copy.ok());
     EXPECT_EQ(copy.value().format, ImageFormat::Bmp);
     EXPECT_TRUE(imagesEqual(copy.value().image, original.value().image));
@@ -135,8 +135,8 @@ TEST_F(Cli, QuantizeWritesWhatApplyWouldMake) {
                    "--palette", path("palette.txt"), photo(), path("work.png")})
                   .exitCode,
               0);
-    auto reference = loadImageFile(photo());
-    auto written = loadImageFile(path("work.png"));
+    auto reference = readImageFile(photo());
+    auto written = readImageFile(path("work.png"));
     ASSERT_TRUE(reference.ok() && written.ok());
     ColorIndex index;
     QuantizeContext context{&index, nullptr};

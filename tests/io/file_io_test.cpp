@@ -111,17 +111,17 @@ TEST(LoadImageFile, NamesTheReasonForFilesThatAreNoImage) {
     writeText(dir / "text.png", "this is not a picture");
     writeText(dir / "empty.png", "");
     for (const char* name : {"text.png", "empty.png", "missing.png"}) {
-        auto result = loadImageFile((dir / name).string());
+        auto result = readImageFile((dir / name).string());
         EXPECT_FALSE(result.ok()) << name;
         EXPECT_FALSE(result.error().empty()) << name;
     }
 }
 
-TEST(SaveImageFile, AFailedEncodeKeepsTheOldFile) {
+TEST(WriteImageFile, AFailedEncodeKeepsTheOldFile) {
     const auto dir = scratchDir("save-unknown");
     const auto target = dir / "picture.gif";
     writeText(target, "old");
-    Status status = saveImageFile(Image(2, 2, 24), target.string(), ImageFormat::Unknown);
+    Status status = writeImageFile(Image(2, 2, 24), target.string(), ImageFormat::Unknown);
     EXPECT_FALSE(status.ok());
     EXPECT_EQ(contentsOf(target), "old");
 }

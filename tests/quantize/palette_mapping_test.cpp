@@ -168,7 +168,7 @@ TEST(PaletteMapping, MatchesTheStepByStepDiffusionOnRandomImages) {
 // A photograph has far more colours than the search cache has room for, so cached answers
 // are evicted and replaced all the time; the result must not change.
 TEST(PaletteMapping, PhotographMatchesTheUncachedSearch) {
-    auto photo = loadImageFile((testdataDir() / "photos/kodim05.png").string());
+    auto photo = readImageFile((testdataDir() / "photos/kodim05.png").string());
     ASSERT_TRUE(photo);
     const Image source = cropImage(photo.value().image, 100, 100, 320, 240);
     Palette palette;

@@ -81,7 +81,7 @@ void expectMatchesSomeReference(const ManifestCase& c, const Image& decoded) {
     if (c.refs.empty() || c.maxDiff < 0) return;
     std::string differences;
     for (const auto& refPath : c.refs) {
-        auto ref = loadImageFile(refPath);
+        auto ref = readImageFile(refPath);
         ASSERT_TRUE(ref.ok()) << refPath << ": " << ref.error();
         std::string why = compareWithReference(decoded, ref.value().image, c.maxDiff);
         if (why.empty()) return;
@@ -93,7 +93,7 @@ void expectMatchesSomeReference(const ManifestCase& c, const Image& decoded) {
 }  // namespace
 
 void checkManifestCase(const ManifestCase& c) {
-    auto decoded = loadImageFile(c.path);
+    auto decoded = readImageFile(c.path);
     if (c.expect == "reject") {
         EXPECT_FALSE(decoded.ok()) << c.path << " should be refused";
         return;

@@ -45,7 +45,7 @@ namespace {
 void dumpImage(const Image& image, const std::string& fileName) {
     auto dir = std::filesystem::path(VD_BUILD_DIR) / "test-failures";
     std::filesystem::create_directories(dir);
-    if (!image.empty()) (void)saveImageFile(image, (dir / fileName).string(), ImageFormat::Png);
+    if (!image.empty()) (void)writeImageFile(image, (dir / fileName).string(), ImageFormat::Png);
 }
 }  // namespace
 

@@ -49,11 +49,11 @@ int quantizeOne(const QuantizeJob& job, const std::string& input, const std::str
                 QuantizeTables& tables) {
     ImageFormat format;
     if (!outputFormat(output, format)) return fail(output, "unknown file type (use .png, .jpg or .bmp)");
-    auto decoded = loadImageFile(input);
+    auto decoded = readImageFile(input);
     if (!decoded) return fail(input, decoded.error());
     QuantizeContext context = tables.context();
     QuantizeResult result = quantizeImage(decoded.value().image, job.settings, context);
-    if (Status saved = saveImageFile(result.work, output, format); !saved) {
+    if (Status saved = writeImageFile(result.work, output, format); !saved) {
         return fail(output, saved.error());
     }
     if (!job.paletteFile.empty()) {
@@ -72,16 +72,16 @@ int quantizeOne(const QuantizeJob& job, const std::string& input, const std::str
 int convertCommand(const std::string& input, const std::string& output) {
     ImageFormat format;
     if (!outputFormat(output, format)) return fail(output, "unknown file type (use .png, .jpg or .bmp)");
-    auto decoded = loadImageFile(input);
+    auto decoded = readImageFile(input);
     if (!decoded) return fail(input, decoded.error());
-    if (Status saved = saveImageFile(decoded.value().image, output, format); !saved) {
+    if (Status saved = writeImageFile(decoded.value().image, output, format); !saved) {
         return fail(output, saved.error());
     }
     return kExitOk;
 }
 
 int infoCommand(const std::string& input) {
-    auto decoded = loadImageFile(input);
+    auto decoded = readImageFile(input);
     if (!decoded) return fail(input, decoded.error());
     const Image& image = decoded.value().image;
     std::printf("format: %s\nwidth: %d\nheight: %d\ndepth: %d\nunique colors: %d\n",

@@ -38,7 +38,7 @@ class Session {
 
     // The photo goes straight into the reference image, as loading a file would put it.
     bool loadReference(const std::filesystem::path& path) {
-        Result<DecodedImage> decoded = loadImageFile(path.string());
+        Result<DecodedImage> decoded = readImageFile(path.string());
         if (!decoded) {
             std::fprintf(stderr, "cannot load %s: %s\n", path.string().c_str(),
                          decoded.error().c_str());
@@ -82,7 +82,7 @@ class Session {
     bool shoot(const std::string& name) {
         const Image picture = gui_.grabWindow(WIN_MAIN);
         const std::filesystem::path path = folder_ / (name + ".png");
-        const Status saved = saveImageFile(picture, path.string(), ImageFormat::Png);
+        const Status saved = writeImageFile(picture, path.string(), ImageFormat::Png);
         if (!saved) {
             std::fprintf(stderr, "cannot write %s: %s\n", path.string().c_str(),
                          saved.error().c_str());
