@@ -18,6 +18,9 @@ void methodChanged(AppState& s);
 void limitChanged(AppState& s, int eventType);
 void layoutScrollArea(AppState& s);
 void fitWindowToImage(AppState& s, ImageNumber n);
+// Where the palette window's outer top-left corner belongs: over the left column, just
+// below the view buttons.
+gui::Point palettePlace(const AppState& s);
 void followMainWindow(AppState& s);
 // The button pictures and the start pattern (app/start_pattern.cpp).
 void drawButtonPictures(AppState& s);

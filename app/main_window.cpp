@@ -270,16 +270,20 @@ void fitWindowToImage(AppState& s, ImageNumber n) {
                             (desktopHeight - height - frame.height) / 2});
 }
 
+gui::Point palettePlace(const AppState& s) {
+    const gui::Gui& g = *s.gui;
+    const gui::Rect inner = g.innerRect(WIN_MAIN);
+    return {inner.x + 4, inner.y + g.controlRect(GAD_VIEW_WORK).y + kPaletteBelowWorkButton};
+}
+
 void followMainWindow(AppState& s) {
     gui::Gui& g = *s.gui;
     if (!g.windowExists(WIN_PALETTE)) return;
-    const gui::Rect inner = g.innerRect(WIN_MAIN);
-    const int x = inner.x + 4;
-    const int y = inner.y + g.controlRect(GAD_VIEW_WORK).y + kPaletteBelowWorkButton;
-    if (x == s.palettePlaceX && y == s.palettePlaceY) return;
-    s.palettePlaceX = x;
-    s.palettePlaceY = y;
-    g.moveWindow(WIN_PALETTE, {x, y});
+    const gui::Point place = palettePlace(s);
+    if (place.x == s.palettePlaceX && place.y == s.palettePlaceY) return;
+    s.palettePlaceX = place.x;
+    s.palettePlaceY = place.y;
+    g.moveWindow(WIN_PALETTE, place);
 }
 
 }  // namespace vd

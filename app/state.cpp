@@ -27,7 +27,6 @@ void initializeState(AppState& state) {
     state = AppState{};
     state.gui = gui;
 
-    state.censusSet.reserve(1024);
     state.censusColors.assign(1, 0);
     state.addTextText = "Enter text here.";
     state.addTextFontName = "Arial";

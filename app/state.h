@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "panels/census_set.h"
 #include "platform/gui/ids.h"
 #include "platform/image/image_store.h"
 #include "quantize/color_index.h"
@@ -176,10 +177,13 @@ struct AppState {
     // The palette of the last quantization or whole-image census.
     Palette currentPalette;
     // The palette window's census: a set of colours and its result.
-    std::unordered_map<Color, int> censusSet;
+    CensusSet censusSet;
     Palette censusColors;
 
     HistogramRecord HistogramData;
+    // The histogram window's graph picture and ratio line, numbered when the window opens.
+    ControlNumber histogramGraph{-1};
+    ControlNumber histogramRatio{-1};
 
     // Text insertion defaults and the text dialog's table.
     std::string addTextText;

@@ -114,9 +114,12 @@ class Gui {
     // ---- Windows. Positions are screen coordinates of the window's outer top-left corner;
     // sizes are of the inner (client) area.
     bool openWindow(WindowNumber n, Rect outerPosInnerSize, const std::string& title,
-                    WindowStyle style, std::optional<WindowNumber> owner = std::nullopt);
+                    WindowStyle style, std::optional<WindowNumber> owner = std::nullopt,
+                    bool activate = true);
     // Opening a number that is open replaces that window. Main and Tool windows are shown
-    // and activated; a Notice is shown without activation. Tool windows keep their size.
+    // and activated unless `activate` is false (then, like a Notice, they never take the
+    // activation when shown); a Notice is shown without activation. Tool windows keep
+    // their size.
     // A window of this inner size centred on `owner` (or on the desktop without one).
     bool openWindowCentred(WindowNumber n, Size inner, const std::string& title, WindowStyle style,
                            std::optional<WindowNumber> owner = std::nullopt);
@@ -142,6 +145,11 @@ class Gui {
     void hideWindow(WindowNumber n);
     void showWindowWithoutActivating(WindowNumber n);
     bool isVisible(WindowNumber n) const;
+    // A picture on the window's own surface with its top-left corner at `at` (inner
+    // coordinates), painted over the window's background and under its controls. It stays
+    // through every repaint (another window passing over does not wipe it) until the next
+    // call replaces it; an empty image removes it. Alpha is ignored.
+    void setSurfacePicture(WindowNumber n, Point at, const Image& picture);
     // A timer that posts a timer event for the window every `ms` milliseconds of the clock.
     void startTimer(WindowNumber n, int ms);
     void stopTimer(WindowNumber n);

@@ -4,6 +4,7 @@
 // Qt objects that feed it. Private to platform/gui.
 
 #include <QFont>
+#include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -76,6 +77,9 @@ struct WindowRecord {
     std::vector<ShortcutRecord> shortcuts;
     std::optional<WindowTimer> timer;
     QPointer<QButtonGroup> optionGroup;
+    // setSurfacePicture: painted at surfaceAt after the background, before the controls.
+    QImage surface;
+    QPoint surfaceAt;
 };
 
 class WindowEventFilter;
@@ -124,6 +128,8 @@ struct Gui::Impl : EventSink {
     void postControlEvent(WindowNumber w, ControlNumber c, int type, int x = 0, int y = 0);
     void closeWindowAndOwned(WindowNumber n);
     void layoutStatusBar(WindowRecord& record);
+    // Paints the window's surface picture; called while the window handles a paint event.
+    void paintSurface(const WindowRecord& record, const QRegion& dirty);
 
     // Events: Qt's pending work done without waiting; the next queued event (after the
     // canvas callback for a raw canvas event); a due window timer.

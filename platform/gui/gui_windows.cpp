@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QStatusBar>
 #include <QWindowStateChangeEvent>
 #include <algorithm>
@@ -165,6 +166,11 @@ bool WindowEventFilter::eventFilter(QObject* watched, QEvent* event) {
             e.kind = EventKind::Size;
             impl_.pushEvent(e);
             return false;
+        case QEvent::Paint:
+            // The background is filled before the paint event and the controls paint after
+            // it, so the surface picture lands between them.
+            impl_.paintSurface(impl_.window(*n), static_cast<QPaintEvent*>(event)->region());
+            return false;
         case QEvent::WindowStateChange: {
             // Coming back from the task bar is a resize on Windows, even at the same size.
             auto* change = static_cast<QWindowStateChangeEvent*>(event);
@@ -202,6 +208,19 @@ void keepSystemBackground(QWidget* widget) {
     widget->setAutoFillBackground(true);
 }
 
+// Shows a window that must not take the activation. Some platforms (the offscreen one among
+// them) activate whatever is shown all the same: the activation then goes back to the window
+// that had it, so its shortcuts keep working.
+void showQuietly(QWidget* widget) {
+    QWidget* const previous = QApplication::activeWindow();
+    widget->show();
+    QCoreApplication::processEvents();
+    if (previous && previous != widget && QApplication::activeWindow() == widget) {
+        previous->activateWindow();
+        QCoreApplication::processEvents();
+    }
+}
+
 void bringToFront(QWidget* widget) {
     // The offscreen platform stacks nothing and says so on every raise().
     if (QGuiApplication::platformName() != QLatin1String("offscreen")) widget->raise();
@@ -227,14 +246,15 @@ Desktop& Gui::desktop() {
 }
 
 bool Gui::openWindow(WindowNumber n, Rect r, const std::string& title, WindowStyle style,
-                     std::optional<WindowNumber> owner) {
+                     std::optional<WindowNumber> owner, bool activate) {
     if (impl_->windows.count(toInt(n))) impl_->closeWindowAndOwned(n);
     if (owner && !impl_->findWindow(*owner)) owner.reset();
     QWidget* parent = owner ? impl_->window(*owner).widget.data() : nullptr;
     auto* widget = new QWidget(parent, flagsOf(style));
     widget->setWindowTitle(toQt(title));
     widget->setAttribute(Qt::WA_DeleteOnClose, false);
-    widget->setAttribute(Qt::WA_ShowWithoutActivating, style == WindowStyle::Notice);
+    const bool quiet = style == WindowStyle::Notice || !activate;
+    widget->setAttribute(Qt::WA_ShowWithoutActivating, quiet);
     widget->move(r.x, r.y);
     if (style == WindowStyle::Main)
         widget->resize(std::max(r.width, 1), std::max(r.height, 1));
@@ -249,8 +269,12 @@ bool Gui::openWindow(WindowNumber n, Rect r, const std::string& title, WindowSty
     impl_->windows[toInt(n)] = record;
     widget->installEventFilter(impl_->windowFilter.get());
 
-    widget->show();
-    if (style != WindowStyle::Notice) bringToFront(widget);
+    if (quiet) {
+        showQuietly(widget);
+    } else {
+        widget->show();
+        bringToFront(widget);
+    }
     // Let the platform settle the window (activation, frame) before the program goes on.
     QCoreApplication::processEvents();
     return true;
@@ -358,7 +382,7 @@ void Gui::showWindowWithoutActivating(WindowNumber n) {
     QWidget* widget = impl_->window(n).widget;
     const bool was = widget->testAttribute(Qt::WA_ShowWithoutActivating);
     widget->setAttribute(Qt::WA_ShowWithoutActivating, true);
-    widget->show();
+    showQuietly(widget);
     widget->setAttribute(Qt::WA_ShowWithoutActivating, was);
 }
 

@@ -34,8 +34,9 @@ FileChoice ScriptedRequesters::saveFile(const std::string& title, const std::str
     return answer;
 }
 
-std::optional<Color> ScriptedRequesters::chooseColor(Color /*initial*/) {
+std::optional<Color> ScriptedRequesters::chooseColor(Color initial) {
     asked.push_back("color");
+    lastInitialColor = initial;
     std::optional<Color> answer;
     if (!takeFront(colors, answer)) ++unexpected;
     return answer;

@@ -99,6 +99,8 @@ class ScriptedRequesters : public Requesters {
 
     // What the last file requester was offered, for checks.
     std::string lastFolder, lastDefaultName, lastFilters;
+    // The colour the last colour requester started from.
+    Color lastInitialColor = 0;
 };
 
 // Time that moves only when told. Actions scheduled on it run when it reaches their time,

@@ -34,19 +34,6 @@ Image smoothImage(int width, int height, int depth = 24) {
     return image;
 }
 
-int largestChannelDifference(const Image& a, const Image& b) {
-    int largest = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const Color p = a.at(x, y), q = b.at(x, y);
-            largest =
-                std::max({largest, std::abs(redOf(p) - redOf(q)), std::abs(greenOf(p) - greenOf(q)),
-                          std::abs(blueOf(p) - blueOf(q))});
-        }
-    }
-    return largest;
-}
-
 // Offset of the first marker `code` (the byte after 0xFF) in the header part of a file.
 std::size_t findMarker(const Bytes& bytes, std::uint8_t code) {
     for (std::size_t i = 2; i + 1 < bytes.size(); ++i) {

@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "io/image_codec.h"
 
@@ -76,6 +78,19 @@ testing::AssertionResult imagesEqual(const Image& actual, const Image& expected,
         }
     }
     return testing::AssertionSuccess();
+}
+
+int largestChannelDifference(const Image& a, const Image& b) {
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const Color p = a.at(x, y), q = b.at(x, y);
+            largest =
+                std::max({largest, std::abs(redOf(p) - redOf(q)), std::abs(greenOf(p) - greenOf(q)),
+                          std::abs(blueOf(p) - blueOf(q))});
+        }
+    }
+    return largest;
 }
 
 }  // namespace vd::test

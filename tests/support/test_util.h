@@ -20,6 +20,10 @@ Image imageFromPixels(int width, int height, const std::vector<Color>& pixels, i
 // Every pixel distinct (a hash of its position); handy for geometry checks.
 Image patternImage(int width, int height, int depth = 24);
 
+// The largest difference of one colour byte between pixels at the same place (images of the
+// same size); for lossy codecs.
+int largestChannelDifference(const Image& a, const Image& b);
+
 // Pixels compared bit for bit (alpha included) with a readable first difference; on a
 // mismatch both images are written as PNG into the build folder for a person to look at.
 testing::AssertionResult imagesEqual(const Image& actual, const Image& expected,

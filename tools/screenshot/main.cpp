@@ -1,11 +1,15 @@
 // Runs the real program offscreen through a scripted session and writes PNG pictures of the
-// main window at each stage, so a person can look at the program without a screen.
+// main window and its tool windows at each stage, so a person can look at the program without a
+// screen.
 //
 //   vandrell-screenshot [output-folder]    (default: the current folder)
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/commands.h"
 #include "app/state.h"
@@ -13,6 +17,7 @@
 #include "platform/gui/application.h"
 #include "platform/gui/gui.h"
 #include "platform/gui/seams.h"
+#include "platform/image/draw.h"
 
 namespace {
 
@@ -36,21 +41,24 @@ class Session {
         }
     }
 
-    // The photo goes straight into the reference image, as loading a file would put it.
+    // "load image" with the photo chosen in the open requester.
     bool loadReference(const std::filesystem::path& path) {
-        Result<DecodedImage> decoded = readImageFile(path.string());
-        if (!decoded) {
-            std::fprintf(stderr, "cannot load %s: %s\n", path.string().c_str(),
-                         decoded.error().c_str());
+        requesters_.files.push_back({path.string(), 0});
+        menu(MENU_LOAD_IMAGE);
+        if (state_.loadedPath != path.string()) {
+            std::fprintf(stderr, "cannot load %s\n", path.string().c_str());
             return false;
         }
-        state_.loadedPath = path.string();
-        state_.loadedTitle = path.stem().string();
-        state_.images.put(state_.imgReference, std::move(decoded.value().image));
-        state_.images.copy(state_.imgReference, IMG_ORIGINAL);
-        refreshDisplay(state_);
-        settle();
         return true;
+    }
+
+    void menu(int item) {
+        gui::Event event;
+        event.kind = gui::EventKind::Menu;
+        event.window = WIN_MAIN;
+        event.menuItem = item;
+        gui_.postEvent(event);
+        settle();
     }
 
     void control(ControlNumber c, int type = gui::CONTROL_ACTIVATED) {
@@ -70,6 +78,26 @@ class Session {
         control(GAD_APPLY);
     }
 
+    // Opens the New image dialog, takes its picture and closes it with its close box.
+    bool shootNewImageDialog(const std::string& name) {
+        bool ok = false;
+        clock_.schedule(10, [this, &ok, name] {
+            ok = shoot(name, WIN_NEW_IMAGE);
+            gui::Event close;
+            close.kind = gui::EventKind::Close;
+            close.window = WIN_NEW_IMAGE;
+            gui_.postEvent(close);
+        });
+        menu(MENU_NEW_IMAGE);
+        return ok;
+    }
+
+    // Ticks "Histogram" with the click a person makes.
+    void showHistogram() {
+        gui_.setChecked(GAD_HISTOGRAM, true);
+        control(GAD_HISTOGRAM);
+    }
+
     // Drags a rectangle on the canvas from one pixel to another with the scripted clock.
     void select(gui::Point from, gui::Point to) {
         pointAt(from);
@@ -79,8 +107,28 @@ class Session {
         settle();
     }
 
-    bool shoot(const std::string& name) {
-        const Image picture = gui_.grabWindow(WIN_MAIN);
+    // The main window with the tool windows that are open, each where it sits on the screen.
+    Image grabDesktop() const {
+        const gui::Rect main = gui_.innerRect(WIN_MAIN);
+        int right = main.x + main.width, bottom = main.y + main.height;
+        std::vector<std::pair<gui::Rect, Image>> windows;
+        for (WindowNumber n : {WIN_MAIN, WIN_PALETTE, WIN_HISTOGRAM}) {
+            if (!gui_.windowExists(n) || !gui_.isVisible(n)) continue;
+            const gui::Rect r = gui_.innerRect(n);
+            right = std::max(right, r.x + r.width);
+            bottom = std::max(bottom, r.y + r.height);
+            windows.emplace_back(r, gui_.grabWindow(n));
+        }
+        Image desktop(right - main.x + kMargin, bottom - main.y + kMargin, 24, 0xFF3C3C3C);
+        DrawTarget target(desktop, DrawMode::AllChannels);
+        for (const auto& [r, picture] : windows)
+            target.drawImage(picture, r.x - main.x, r.y - main.y);
+        return desktop;
+    }
+
+    // The main window with its tool windows, or one window alone.
+    bool shoot(const std::string& name, std::optional<WindowNumber> only = std::nullopt) {
+        const Image picture = only ? gui_.grabWindow(*only) : grabDesktop();
         const std::filesystem::path path = folder_ / (name + ".png");
         const Status saved = writeImageFile(picture, path.string(), ImageFormat::Png);
         if (!saved) {
@@ -98,6 +146,7 @@ class Session {
         gui_.movePointer({canvas.x + canvasPixel.x, canvas.y + canvasPixel.y});
     }
 
+    static constexpr int kMargin = 8;
     std::filesystem::path folder_;
     gui::ScriptedRequesters requesters_;
     gui::ManualClock clock_;
@@ -127,5 +176,8 @@ int main(int argc, char** argv) {
     ok = session.shoot("3-popularity-dithered") && ok;
     session.select({120, 80}, {419, 279});
     ok = session.shoot("4-selection") && ok;
+    session.showHistogram();
+    ok = session.shoot("5-histogram") && ok;
+    ok = session.shootNewImageDialog("6-new-image-dialog") && ok;
     return ok ? 0 : 1;
 }
