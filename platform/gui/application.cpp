@@ -23,7 +23,9 @@ void pinPixels(bool always) {
 Application::Application(int& argc, char** argv, Mode mode) : impl_(std::make_unique<Impl>()) {
     const bool tests = mode == Mode::Tests;
     if (tests) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // VD_TEST_PLATFORM=xcb runs the same tests on a real X server (under xvfb-run).
+        const QByteArray platform = qgetenv("VD_TEST_PLATFORM");
+        qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? QByteArray("offscreen") : platform);
         QStandardPaths::setTestModeEnabled(true);
     }
     pinPixels(tests);

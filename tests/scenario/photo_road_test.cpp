@@ -13,7 +13,7 @@
 #include "quantize/count_colors.h"
 #include "quantize/neuquant.h"
 #include "quantize/quantize.h"
-#include "tests/app/app_fixture.h"
+#include "tests/canvas/main_window_fixture.h"
 #include "tests/support/test_util.h"
 #include "tests/support_gui/gui_driver.h"
 
@@ -23,13 +23,13 @@ namespace {
 const std::string kPhotoName = "kodim05";
 const std::string kKeepQuestion = "question: : Do you wish to keep this color?";
 
-class PhotoRoad : public AppWindowTest {
+class PhotoRoad : public MainWindowTest {
   protected:
     std::filesystem::path photo = testdataDir() / "photos" / (kPhotoName + ".png");
     std::filesystem::path folder;
 
     void SetUp() override {
-        AppWindowTest::SetUp();
+        MainWindowTest::SetUp();
         folder = scratchDir("photo_road");
     }
 
@@ -180,6 +180,53 @@ TEST_F(PhotoRoad, ARecolourAnsweredNoLeavesEverythingAsItWas) {
     EXPECT_EQ(gui.title(WIN_PALETTE), title);
     EXPECT_EQ(s.undoFlags, undoFlags);
     EXPECT_EQ(requesters.unexpected, 0);
+}
+
+// "Histogram | RGB Average = (r, g, b)" of a rectangle of `picture`, bounds inclusive.
+std::string averageTitle(const Image& picture, int left, int top, int right, int bottom) {
+    std::uint64_t red = 0, green = 0, blue = 0, pixels = 0;
+    for (int y = top; y <= bottom; ++y) {
+        for (int x = left; x <= right; ++x) {
+            const Color c = picture.at(x, y);
+            red += redOf(c);
+            green += greenOf(c);
+            blue += blueOf(c);
+            ++pixels;
+        }
+    }
+    return "Histogram | RGB Average = (" + std::to_string(red / pixels) + ", " +
+           std::to_string(green / pixels) + ", " + std::to_string(blue / pixels) + ")";
+}
+
+TEST_F(PhotoRoad, ASelectionShowsItsOwnColoursAndHistogramUntilAClickEndsIt) {
+    loadPhoto();
+    quantizeWithDitheredPopularity();
+    const Image& work = image(s.imgWork);
+    const Palette wholePalette = s.currentPalette;
+    const std::string wholePaletteTitle = gui.title(WIN_PALETTE);
+    clickControl(gui, GAD_HISTOGRAM);
+    runLoop();
+    ASSERT_TRUE(gui.windowExists(WIN_HISTOGRAM));
+    const std::string wholeAverage = averageTitle(work, 0, 0, work.width() - 1, work.height() - 1);
+    EXPECT_EQ(gui.title(WIN_HISTOGRAM), wholeAverage);
+
+    drag({300, 200}, {305, 203});
+    const SelectionRecord sel = s.Selection;
+    ASSERT_EQ(sel.active, 1);
+    Image selected(sel.right - sel.left + 1, sel.bottom - sel.top + 1, 24);
+    for (int y = sel.top; y <= sel.bottom; ++y)
+        for (int x = sel.left; x <= sel.right; ++x)
+            selected.at(x - sel.left, y - sel.top) = work.at(x, y);
+    EXPECT_EQ(gui.title(WIN_PALETTE), std::to_string(countColors(selected)) + " Palette");
+    EXPECT_LT(countColors(selected), wholePalette.size());
+    EXPECT_EQ(s.currentPalette, wholePalette);
+    EXPECT_EQ(gui.title(WIN_HISTOGRAM),
+              averageTitle(work, sel.left, sel.top, sel.right, sel.bottom));
+
+    click({100, 100});
+    EXPECT_EQ(s.Selection.active, 0);
+    EXPECT_EQ(gui.title(WIN_PALETTE), wholePaletteTitle);
+    EXPECT_EQ(gui.title(WIN_HISTOGRAM), wholeAverage);
 }
 
 }  // namespace
