@@ -62,6 +62,10 @@ void setCanvasBounds(AppState& s, ControlNumber canvas);
 void clearSelection(AppState& s);
 void updateSelectionStatus(AppState& s);
 void canvasPress(AppState& s, ControlNumber canvas);
+// What the palette and histogram describe: with a selection active, its rectangle of the
+// image in view (bounds inclusive) copied into IMG_SELECTION, otherwise the image in view.
+// Nothing when the copy cannot be made.
+std::optional<ImageNumber> selectionOrImageInView(AppState& s);
 
 // ---- Palette window and palette colour editing (panels/palette_window.cpp,
 // panels/palette_edit.cpp).

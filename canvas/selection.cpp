@@ -264,4 +264,13 @@ void canvasPress(AppState& s, ControlNumber canvas) {
     dragSelection(s);
 }
 
+std::optional<ImageNumber> selectionOrImageInView(AppState& s) {
+    const SelectionRecord& sel = s.Selection;
+    if (sel.active != 1) return s.imageInView;
+    if (!s.images.grab(s.imageInView, IMG_SELECTION, sel.left, sel.top, sel.right - sel.left + 1,
+                       sel.bottom - sel.top + 1))
+        return std::nullopt;
+    return IMG_SELECTION;
+}
+
 }  // namespace vd

@@ -224,8 +224,7 @@ std::int32_t scaleMaximum(const std::array<Channel, 3>& channels) {
 
 void drawGraph(AppState& s, const std::array<Channel, 3>& channels, std::int32_t scaleMax,
                bool showAvg) {
-    if (!s.images.exists(IMG_HISTOGRAM))
-        s.images.create(IMG_HISTOGRAM, kGraphWidth, kGraphHeight, 24, 0);
+    // Made when the window opened and freed when it closes.
     Image* graph = s.images.get(IMG_HISTOGRAM);
     if (graph == nullptr) return;
     DrawTarget target(*graph);
@@ -293,13 +292,8 @@ void showHistogram(AppState& s, int n) {
 }
 
 void refreshHistogram(AppState& s) {
-    const SelectionRecord& sel = s.Selection;
-    if (sel.active == 1 && s.images.grab(s.imageInView, IMG_SELECTION, sel.left, sel.top,
-                                         sel.right - sel.left + 1, sel.bottom - sel.top + 1)) {
-        showHistogram(s, toInt(IMG_SELECTION));
-        return;
-    }
-    showHistogram(s, toInt(s.imageInView));
+    // A selection that cannot be copied out leaves the whole image to show.
+    showHistogram(s, toInt(selectionOrImageInView(s).value_or(s.imageInView)));
 }
 
 }  // namespace vd

@@ -98,20 +98,11 @@ void showPicture(AppState& s, const PaletteGrid& grid) {
     g.setPicture(GAD_PALETTE, image);
 }
 
-// The census source: the selected rectangle, copied out, or the whole image in view.
-const Image* censusSource(AppState& s) {
-    const SelectionRecord& sel = s.Selection;
-    if (sel.active != 1) return s.images.get(s.imageInView);
-    if (!s.images.grab(s.imageInView, IMG_SELECTION, sel.left, sel.top, sel.right - sel.left + 1,
-                       sel.bottom - sel.top + 1))
-        return nullptr;
-    return s.images.get(IMG_SELECTION);
-}
-
 }  // namespace
 
 void refreshPalette(AppState& s) {
-    const Image* source = censusSource(s);
+    const std::optional<ImageNumber> region = selectionOrImageInView(s);
+    const Image* source = region ? s.images.get(*region) : nullptr;
     if (source == nullptr) return;
     takeCensus(*source, s.censusSet);
     s.censusColors = s.censusSet.colors();

@@ -1,6 +1,7 @@
 #include "io/commands/file_names.h"
 
 #include <climits>
+#include <iterator>
 
 namespace vd {
 
@@ -12,6 +13,19 @@ std::string_view withoutExtension(std::string_view path) {
     const std::size_t dot = path.rfind('.');
     if (dot == std::string_view::npos || dot < nameStart) return path;
     return path.substr(0, dot);
+}
+
+struct SaveFilterInfo {
+    const char* extension;
+    ImageFormat format;
+};
+
+// In the order of the save requester's filters; an index it should never report is PNG.
+const SaveFilterInfo& saveFilterOf(int filterIndex) {
+    static constexpr SaveFilterInfo kFilters[] = {
+        {".png", ImageFormat::Png}, {".jpg", ImageFormat::Jpeg}, {".bmp", ImageFormat::Bmp}};
+    const bool known = filterIndex >= 0 && filterIndex < static_cast<int>(std::size(kFilters));
+    return kFilters[known ? filterIndex : SAVE_FILTER_PNG];
 }
 
 }  // namespace
@@ -26,25 +40,11 @@ std::string fileTitle(std::string_view path) {
 }
 
 const char* filterExtension(int filterIndex) {
-    switch (filterIndex) {
-        case SAVE_FILTER_JPEG:
-            return ".jpg";
-        case SAVE_FILTER_BMP:
-            return ".bmp";
-        default:
-            return ".png";
-    }
+    return saveFilterOf(filterIndex).extension;
 }
 
 ImageFormat filterFormat(int filterIndex) {
-    switch (filterIndex) {
-        case SAVE_FILTER_JPEG:
-            return ImageFormat::Jpeg;
-        case SAVE_FILTER_BMP:
-            return ImageFormat::Bmp;
-        default:
-            return ImageFormat::Png;
-    }
+    return saveFilterOf(filterIndex).format;
 }
 
 std::string withFilterExtension(std::string_view path, int filterIndex) {
