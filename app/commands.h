@@ -47,8 +47,19 @@ void rotate180Command(AppState& s, ImageNumber n);
 int rotateQuarterCommand(AppState& s, ImageNumber n, bool clockwise);
 int cropCommand(AppState& s, ImageNumber n);
 
+// ---- Adjustment and resize dialogs on the image in view (dialogs/). Each returns at once
+// when there is no image in view or its window is already open.
+void twoColorsDialog(AppState& s);
+void brightnessDialog(AppState& s);
+void contrastDialog(AppState& s);
+void resizeImageDialog(AppState& s);
+void resizeCanvasDialog(AppState& s);
+
 // ---- Views, undo and redo (app/views.cpp).
 void saveUndo(AppState& s, ImageNumber n);
+// Image n takes the pixels of image `replacement`, which is freed. For a view's image this
+// leaves what saveUndo followed by a copy would, but moves buffers instead of copying them.
+void replaceWithUndo(AppState& s, ImageNumber n, ImageNumber replacement);
 void updateUndoButtons(AppState& s, ImageNumber n);
 void undo(AppState& s);
 void redo(AppState& s);
@@ -82,7 +93,7 @@ std::optional<Color> computeHistogram(AppState& s, ImageNumber n);
 void showHistogram(AppState& s, int n);
 void refreshHistogram(AppState& s);
 
-// ---- Image files (io/commands/file_commands.cpp). Not to be confused with the codec entry
+// ---- Image files (files/file_commands.cpp). Not to be confused with the codec entry
 // points readImageFile and writeImageFile, which these commands use.
 void loadImageFile(AppState& s);
 void saveImageFile(AppState& s);

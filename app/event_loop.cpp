@@ -33,7 +33,8 @@ void dispatchControl(AppState& s, const gui::Event& event) {
     }
 }
 
-// Items 1 to 9 change the image in view, which is then shown again.
+// Items 1 to 9 change the image in view, which is then shown again; Two Colors redraws after
+// its dialog whatever it ended with.
 void runImageOperation(AppState& s, int item) {
     const ImageNumber n = s.imageInView;
     switch (item) {
@@ -59,8 +60,8 @@ void runImageOperation(AppState& s, int item) {
             rotate180Command(s, n);
             break;
         case MENU_TWO_COLORS:
-            // twoColorsDialog goes here, followed by the refresh below.
-            return;
+            twoColorsDialog(s);
+            break;
         case MENU_ROTATE_LEFT:
             rotateQuarterCommand(s, n, false);
             break;
@@ -93,7 +94,8 @@ void dispatchMenu(AppState& s, int item) {
         case MENU_PASTE_FLOATING:
             break;  // pasteFloatingSection goes here.
         case MENU_CONTRAST:
-            break;  // contrastDialog goes here.
+            contrastDialog(s);
+            break;
         case MENU_RETURN_KEY:
             enterPressed(s);
             break;
@@ -103,7 +105,8 @@ void dispatchMenu(AppState& s, int item) {
         case MENU_ADD_TEXT:
             break;  // addTextDialog goes here.
         case MENU_BRIGHTNESS:
-            break;  // brightnessDialog goes here.
+            brightnessDialog(s);
+            break;
         case MENU_LEFT_KEY:
         case MENU_RIGHT_KEY:
         case MENU_UP_KEY:
@@ -113,9 +116,11 @@ void dispatchMenu(AppState& s, int item) {
         case MENU_HELP:
             break;  // showHelp goes here.
         case MENU_RESIZE_IMAGE:
-            break;  // resizeImageDialog goes here.
+            resizeImageDialog(s);
+            break;
         case MENU_RESIZE_CANVAS:
-            break;  // resizeCanvasDialog goes here.
+            resizeCanvasDialog(s);
+            break;
         case MENU_QUIT:
             s.quitRequested = 1;
             break;

@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "panels/census_set.h"
+#include "quantize/census_set.h"
 #include "platform/gui/ids.h"
 #include "platform/image/image_store.h"
 #include "quantize/color_index.h"
@@ -170,6 +170,10 @@ struct AppState {
     int newImageWidth = 800;
     int newImageHeight = 600;
     Color newImageColor = 0xFFFFFF;
+    // Colours picked in the adjustment dialogs, kept for the next opening (after Cancel too).
+    Color TwoColorsColor1 = 0x000000;
+    Color TwoColorsColor2 = 0xFFFFFF;
+    Color CanvasBackgroundColor = 0x000000;
 
     SelectionRecord Selection;
     RubberBandRecord RubberBand;

@@ -40,18 +40,37 @@ bool stepView(AppState& s, ImageNumber& image, ImageNumber& saved, const ViewBit
     return true;
 }
 
+// The undo slot of the view whose image is n (the reference or the work image).
+ImageNumber undoSlotOf(const AppState& s, ImageNumber n) {
+    return n == s.imgReference ? s.imgReferenceUndo : s.imgWorkUndo;
+}
+
+// The view's saved copy has just become its undo step.
+void markUndoStep(AppState& s, ImageNumber n) {
+    if (n == s.imgReference) {
+        setViewStep(s, kReferenceBits, UNDO_REFERENCE);
+    } else {
+        setViewStep(s, kWorkBits, UNDO_WORK);
+    }
+    updateUndoButtons(s, n);
+}
+
 }  // namespace
 
 void saveUndo(AppState& s, ImageNumber n) {
-    if (n == s.imgReference) {
-        s.images.copy(n, s.imgReferenceUndo);
-        setViewStep(s, kReferenceBits, UNDO_REFERENCE);
-        updateUndoButtons(s, s.imgReference);
-    } else if (n == s.imgWork) {
-        s.images.copy(n, s.imgWorkUndo);
-        setViewStep(s, kWorkBits, UNDO_WORK);
-        updateUndoButtons(s, s.imgWork);
+    if (n != s.imgReference && n != s.imgWork) return;
+    s.images.copy(n, undoSlotOf(s, n));
+    markUndoStep(s, n);
+}
+
+void replaceWithUndo(AppState& s, ImageNumber n, ImageNumber replacement) {
+    s.images.swap(n, replacement);
+    // `replacement` now holds the old pixels: for a view's image they become its undo step.
+    if (n == s.imgReference || n == s.imgWork) {
+        s.images.swap(replacement, undoSlotOf(s, n));
+        markUndoStep(s, n);
     }
+    s.images.free(replacement);
 }
 
 void updateUndoButtons(AppState& s, ImageNumber n) {

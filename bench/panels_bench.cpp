@@ -4,9 +4,9 @@
 #include <utility>
 
 #include "bench/bench_util.h"
-#include "panels/census_set.h"
-#include "panels/level_counts.h"
-#include "panels/recolor.h"
+#include "quantize/census_set.h"
+#include "adjust/level_counts.h"
+#include "adjust/recolor.h"
 
 namespace vd::bench {
 namespace {

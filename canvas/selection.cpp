@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/commands.h"
+#include "dialogs/dialog.h"
 #include "platform/image/draw.h"
 
 // A press on the canvas either picks a colour (after Ctrl+press) or drags the selection
@@ -41,25 +42,6 @@ void discardUntilLeftUp(gui::Gui& gui) {
 
 // ---- Colour pick.
 
-// The short borderless notice centred on the screen; it closes itself when its timer fires.
-void showPickNotice(gui::Gui& gui) {
-    const WindowNumber notice = gui.freshWindowNumber();
-    const gui::Rect rect{(gui.desktop().screenWidth() - kNoticeSize.width) / 2,
-                         (gui.desktop().screenHeight() - kNoticeSize.height) / 2, kNoticeSize.width,
-                         kNoticeSize.height};
-    const auto owner =
-        gui.windowExists(WIN_MAIN) ? std::optional<WindowNumber>{WIN_MAIN} : std::nullopt;
-    // Without the window there is no timer to wait for: waiting would never end.
-    if (!gui.openWindow(notice, rect, "", gui::WindowStyle::Notice, owner)) return;
-    gui.addTextLabel(notice, gui.freshControlNumber(), {0, 5, kNoticeSize.width, 25},
-                     "Color value copied to clipboard.", std::nullopt, true);
-    gui.startTimer(notice, kNoticeMs);
-    while (gui.waitEvent().kind != gui::EventKind::Timer) {
-    }
-    gui.stopTimer(notice);
-    gui.closeWindow(notice);
-}
-
 // Copies the colour shown at (x, y) as decimal text: red + 256 green + 65536 blue.
 void pickColor(AppState& s, int x, int y) {
     gui::Gui& gui = *s.gui;
@@ -67,7 +49,11 @@ void pickColor(AppState& s, int x, int y) {
     gui.setClipboardText(std::to_string(canvas.readPixel(x, y)));
     discardUntilLeftUp(gui);
     s.pickArmed = 0;
-    showPickNotice(gui);
+    // The short notice centred on the screen.
+    const gui::Rect place{(gui.desktop().screenWidth() - kNoticeSize.width) / 2,
+                          (gui.desktop().screenHeight() - kNoticeSize.height) / 2,
+                          kNoticeSize.width, kNoticeSize.height};
+    showNotice(gui, place, "Color value copied to clipboard.", kNoticeMs);
 }
 
 // ---- Outline drawing, always in XOR white.

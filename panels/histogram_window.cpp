@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/commands.h"
-#include "panels/level_counts.h"
+#include "adjust/level_counts.h"
 #include "platform/image/draw.h"
 
 namespace vd {

@@ -1,6 +1,6 @@
 // Recolouring one palette colour throughout the work image, with the user's confirmation.
 
-#include "panels/recolor.h"
+#include "adjust/recolor.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/commands.h"
-#include "panels/census_set.h"
+#include "quantize/census_set.h"
 
 namespace vd {
 

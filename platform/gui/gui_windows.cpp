@@ -132,8 +132,14 @@ void Gui::Impl::closeWindowAndOwned(WindowNumber n) {
         return e.window == n || std::find(gone.begin(), gone.end(), e.control) != gone.end();
     });
     QWidget* widget = it->second.widget;
+    // A closing dialog hands the keyboard back to its owner, as window managers do for
+    // transient windows; without one (a bare X server) the shortcuts would go dead.
+    QWidget* owner = nullptr;
+    if (it->second.owner && widget->isActiveWindow())
+        if (WindowRecord* record = findWindow(*it->second.owner)) owner = record->widget;
     windows.erase(it);
     delete widget;
+    if (owner) owner->activateWindow();
 }
 
 void Gui::Impl::layoutStatusBar(WindowRecord& record) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/image/color.h"
+#include "platform/image/pixel_buffer.h"
 
 namespace vd {
 
@@ -51,7 +52,7 @@ private:
     int width_ = 0;
     int height_ = 0;
     int depth_ = 24;
-    std::vector<Color> pixels_;
+    std::vector<Color, PixelAllocator<Color>> pixels_;
 };
 
 // Copy of the w x h region at (x, y), clipped to the image; pixels outside stay `fill`.

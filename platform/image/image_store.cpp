@@ -32,6 +32,10 @@ bool ImageStore::copy(ImageNumber src, ImageNumber dst) {
     if (!source) return false;
     if (src == dst) return true;
     try {
+        if (Image* target = get(dst); target && target->pixelCount() == source->pixelCount()) {
+            *target = *source;  // same element count: the vector reuses its storage
+            return true;
+        }
         Image duplicate = *source;
         put(dst, std::move(duplicate));
         return true;
@@ -48,6 +52,20 @@ bool ImageStore::grab(ImageNumber src, ImageNumber dst, int x, int y, int w, int
         return true;
     } catch (const std::bad_alloc&) {
         return false;
+    }
+}
+
+void ImageStore::swap(ImageNumber a, ImageNumber b) {
+    if (a == b) return;
+    auto first = images_.extract(toInt(a));
+    auto second = images_.extract(toInt(b));
+    if (first) {
+        first.key() = toInt(b);
+        images_.insert(std::move(first));
+    }
+    if (second) {
+        second.key() = toInt(a);
+        images_.insert(std::move(second));
     }
 }
 

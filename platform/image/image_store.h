@@ -24,8 +24,11 @@ public:
     // Stores `image` under `n`, replacing what was there.
     void put(ImageNumber n, Image image);
     bool exists(ImageNumber n) const;
-    // `dst` becomes an exact copy of `src` (size, depth, pixels and alpha).
+    // `dst` becomes an exact copy of `src` (size, depth, pixels and alpha). An existing `dst`
+    // of the same size keeps its buffer, so repeated copies allocate nothing.
     bool copy(ImageNumber src, ImageNumber dst);
+    // Exchanges the images under `a` and `b` (either may be missing); no pixel moves.
+    void swap(ImageNumber a, ImageNumber b);
     // `dst` becomes the w x h region of `src` at (x, y); `src` may equal `dst`. The region
     // is clipped to the source; what lies outside it is black.
     bool grab(ImageNumber src, ImageNumber dst, int x, int y, int w, int h);

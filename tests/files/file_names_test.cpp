@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <string>
 
-#include "io/commands/file_names.h"
+#include "files/file_names.h"
 
 namespace vd::test {
 namespace {
@@ -49,17 +48,6 @@ TEST(FileTitle, DropsTheFolderAndTheLastExtension) {
     EXPECT_EQ(fileTitle("/a.d/noextension"), "noextension");
     EXPECT_EQ(fileTitle("plain.bmp"), "plain");
     EXPECT_EQ(fileTitle(""), "");
-}
-
-TEST(FieldNumber, ReadsDecimalDigitsAndSaturates) {
-    EXPECT_EQ(fieldNumber(""), 0);
-    EXPECT_EQ(fieldNumber("0"), 0);
-    EXPECT_EQ(fieldNumber("800"), 800);
-    EXPECT_EQ(fieldNumber("0042"), 42);
-    EXPECT_EQ(fieldNumber("12ab"), 12);
-    EXPECT_EQ(fieldNumber("2147483647"), INT_MAX);
-    EXPECT_EQ(fieldNumber("2147483648"), INT_MAX);
-    EXPECT_EQ(fieldNumber("99999999999999999999999999"), INT_MAX);
 }
 
 }  // namespace

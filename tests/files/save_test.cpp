@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "io/commands/file_names.h"
+#include "files/file_names.h"
 #include "tests/files/files_fixture.h"
 #include "tests/support/test_util.h"
 

@@ -82,6 +82,16 @@ TEST_F(GuiTest, ToolWindowCentresOnItsOwnerAndClosesWithIt) {
     EXPECT_EQ(events[0].custom, 5);
 }
 
+TEST_F(GuiTest, AClosingToolWindowGivesTheKeyboardBackToItsOwner) {
+    openMain();
+    ASSERT_TRUE(gui().openWindowCentred(kTool, {200, 100}, "dialog", WindowStyle::Tool, kMain));
+    drainWindowEvents();
+    ASSERT_TRUE(window(kTool)->isActiveWindow());
+    gui().closeWindow(kTool);
+    drainWindowEvents();
+    EXPECT_TRUE(window(kMain)->isActiveWindow());
+}
+
 TEST_F(GuiTest, FreshNumbersAreUnused) {
     openMain();
     const ControlNumber c = gui().freshControlNumber();

@@ -6,7 +6,7 @@
 #include <set>
 #include <vector>
 
-#include "panels/census_set.h"
+#include "quantize/census_set.h"
 #include "platform/gui/qt_access.h"
 #include "tests/panels/palette_fixture.h"
 #include "tests/support_gui/gui_driver.h"

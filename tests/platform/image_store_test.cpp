@@ -56,6 +56,32 @@ TEST(ImageStore, CopyReplacesSizeDepthPixelsAndAlpha) {
     EXPECT_EQ(store.width(kB), 4);
 }
 
+TEST(ImageStore, CopyOntoTheSameSizeReusesTheBufferAndTakesTheDepth) {
+    ImageStore store;
+    store.put(kA, patternImage(4, 3, 32));
+    ASSERT_TRUE(store.create(kB, 3, 4, 24, 0));
+    const Color* buffer = store.get(kB)->pixels().data();
+    ASSERT_TRUE(store.copy(kA, kB));
+    EXPECT_EQ(store.get(kB)->pixels().data(), buffer);
+    EXPECT_TRUE(imagesEqual(*store.get(kB), patternImage(4, 3, 32), "copy over 3x4"));
+}
+
+TEST(ImageStore, SwapExchangesImagesAndMovesAMissingOne) {
+    ImageStore store;
+    store.put(kA, patternImage(4, 3, 32));
+    store.put(kB, patternImage(2, 5, 24));
+    const Color* bufferA = store.get(kA)->pixels().data();
+    store.swap(kA, kB);
+    EXPECT_TRUE(imagesEqual(*store.get(kA), patternImage(2, 5, 24), "a after swap"));
+    EXPECT_TRUE(imagesEqual(*store.get(kB), patternImage(4, 3, 32), "b after swap"));
+    EXPECT_EQ(store.get(kB)->pixels().data(), bufferA) << "moved, not copied";
+    store.swap(kB, kMissing);
+    EXPECT_FALSE(store.exists(kB));
+    EXPECT_TRUE(imagesEqual(*store.get(kMissing), patternImage(4, 3, 32), "moved to missing"));
+    store.swap(kA, kA);
+    EXPECT_EQ(store.width(kA), 2);
+}
+
 TEST(ImageStore, GrabIntoItselfAndPastTheEdge) {
     const Image pattern = patternImage(6, 5, 32);
     ImageStore store;

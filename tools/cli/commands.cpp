@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "io/file_io.h"
 #include "io/image_codec.h"
@@ -14,12 +15,14 @@
 
 namespace vd::cli {
 
-namespace {
-
-int fail(const std::string& file, const std::string& reason) {
+int fileFailure(const std::string& file, const std::string& reason) {
     std::fprintf(stderr, "vandrell-cli: %s: %s\n", file.c_str(), reason.c_str());
     return kExitFailure;
 }
+
+namespace {
+
+constexpr const char* kUnknownOutputType = "unknown file type (use .png, .jpg or .bmp)";
 
 // The format OUT's extension asks for, checked before any work is done.
 bool outputFormat(const std::string& output, ImageFormat& format) {
@@ -48,13 +51,13 @@ struct QuantizeTables {
 int quantizeOne(const QuantizeJob& job, const std::string& input, const std::string& output,
                 QuantizeTables& tables) {
     ImageFormat format;
-    if (!outputFormat(output, format)) return fail(output, "unknown file type (use .png, .jpg or .bmp)");
+    if (!outputFormat(output, format)) return fileFailure(output, kUnknownOutputType);
     auto decoded = readImageFile(input);
-    if (!decoded) return fail(input, decoded.error());
+    if (!decoded) return fileFailure(input, decoded.error());
     QuantizeContext context = tables.context();
     QuantizeResult result = quantizeImage(decoded.value().image, job.settings, context);
     if (Status saved = writeImageFile(result.work, output, format); !saved) {
-        return fail(output, saved.error());
+        return fileFailure(output, saved.error());
     }
     if (!job.paletteFile.empty()) {
         // The palette of the method, or of the picture where the method keeps none.
@@ -62,27 +65,35 @@ int quantizeOne(const QuantizeJob& job, const std::string& input, const std::str
         const std::string text = paletteText(palette);
         Status written = writeFileAtomically(
             job.paletteFile, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
-        if (!written) return fail(job.paletteFile, written.error());
+        if (!written) return fileFailure(job.paletteFile, written.error());
     }
     return kExitOk;
 }
 
 }  // namespace
 
-int convertCommand(const std::string& input, const std::string& output) {
+int transformFile(const std::string& input, const std::string& output,
+                  const ImageTransform& transform) {
     ImageFormat format;
-    if (!outputFormat(output, format)) return fail(output, "unknown file type (use .png, .jpg or .bmp)");
+    if (!outputFormat(output, format)) return fileFailure(output, kUnknownOutputType);
     auto decoded = readImageFile(input);
-    if (!decoded) return fail(input, decoded.error());
-    if (Status saved = writeImageFile(decoded.value().image, output, format); !saved) {
-        return fail(output, saved.error());
+    if (!decoded) return fileFailure(input, decoded.error());
+    Result<Image> result = transform(std::move(decoded.value().image));
+    if (!result) return fileFailure(input, result.error());
+    if (Status saved = writeImageFile(result.value(), output, format); !saved) {
+        return fileFailure(output, saved.error());
     }
     return kExitOk;
 }
 
+int convertCommand(const std::string& input, const std::string& output) {
+    return transformFile(input, output,
+                         [](Image picture) { return Result<Image>(std::move(picture)); });
+}
+
 int infoCommand(const std::string& input) {
     auto decoded = readImageFile(input);
-    if (!decoded) return fail(input, decoded.error());
+    if (!decoded) return fileFailure(input, decoded.error());
     const Image& image = decoded.value().image;
     std::printf("format: %s\nwidth: %d\nheight: %d\ndepth: %d\nunique colors: %d\n",
                 formatName(decoded.value().format), image.width(), image.height(), image.depth(),

@@ -1,6 +1,7 @@
-// vandrell-cli: the quantization engine and the codecs on files, for batch work,
-// conversion and measurement.
+// vandrell-cli: the quantization engine, the pixel operations and the codecs on files, for
+// batch work, conversion and measurement.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -11,13 +12,14 @@
 
 namespace {
 
-constexpr const char* kUsage = R"(usage:
-  vandrell-cli convert IN OUT
+constexpr const char* kFileUsage = R"(  vandrell-cli convert IN OUT
       Decode IN (PNG, JPEG or BMP, recognised by content) and write OUT in the format of
       its extension (.png, .jpg/.jpeg, .bmp).
   vandrell-cli info IN
       Print the format, width, height, depth and unique colour count of IN.
-  vandrell-cli quantize --method LABEL [--limit N] [--dither] [--palette FILE] IN OUT
+)";
+
+constexpr const char* kQuantizeUsage = R"(  vandrell-cli quantize --method LABEL [--limit N] [--dither] [--palette FILE] IN OUT
   vandrell-cli quantize --method LABEL [--limit N] [--dither] --output-dir DIR IN...
       Write the work image that "Apply" makes from IN as the reference image. LABEL is a
       method of the method list (case ignored): Uniform, Popularity, Adaptive, flat_8,
@@ -26,12 +28,20 @@ constexpr const char* kUsage = R"(usage:
       (default 3), palette size 2..256 for Popularity and Adaptive (default 32). --palette
       writes the method's palette, one #rrggbb per line. With --output-dir each IN is
       written to DIR under its own name.
-  vandrell-cli --help
+)";
+
+constexpr const char* kExitUsage = R"(  vandrell-cli --help
 Exit status: 0 on success, 1 when a file cannot be read or written, 2 on a usage error.
 )";
 
+void printUsage(std::FILE* to) {
+    std::fprintf(to, "usage:\n%s%s%s%s", kFileUsage, kQuantizeUsage, vd::cli::kAdjustUsage,
+                 kExitUsage);
+}
+
 int usageError(const std::string& why) {
-    std::fprintf(stderr, "vandrell-cli: %s\n%s", why.c_str(), kUsage);
+    std::fprintf(stderr, "vandrell-cli: %s\n", why.c_str());
+    printUsage(stderr);
     return vd::cli::kExitUsage;
 }
 
@@ -55,6 +65,10 @@ bool limitInRange(const vd::QuantizeSettings& settings) {
 }
 
 int runQuantize(const std::vector<std::string>& args) {
+    if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+        std::printf("usage:\n%s", kQuantizeUsage);
+        return vd::cli::kExitOk;
+    }
     vd::cli::QuantizeJob job;
     bool haveMethod = false, haveLimit = false;
     std::vector<std::string> files;
@@ -112,7 +126,7 @@ int main(int argc, char** argv) {
     const std::string command = args.front();
     args.erase(args.begin());
     if (command == "--help" || command == "-h" || command == "help") {
-        std::fputs(kUsage, stdout);
+        printUsage(stdout);
         return vd::cli::kExitOk;
     }
     if (command == "convert") {
@@ -124,5 +138,6 @@ int main(int argc, char** argv) {
         return vd::cli::infoCommand(args[0]);
     }
     if (command == "quantize") return runQuantize(args);
+    if (command == "adjust") return vd::cli::adjustCommand(args);
     return usageError("unknown command '" + command + "'");
 }

@@ -92,6 +92,33 @@ class Session {
         return ok;
     }
 
+    // Opens an adjustment dialog, moves its slider (found by its place) to `position`, and
+    // once the preview has followed takes the picture of the whole desktop; then cancels.
+    bool shootPreviewDialog(const std::string& name, int item, WindowNumber window,
+                            gui::Rect slider, int position) {
+        bool ok = false;
+        clock_.schedule(20, [this, window, slider, position] {
+            const std::optional<ControlNumber> bar = controlAt(slider);
+            if (!bar) return;
+            gui_.setValue(*bar, position);
+            gui::Event moved;
+            moved.kind = gui::EventKind::Control;
+            moved.window = window;
+            moved.control = *bar;
+            moved.type = gui::TRACK_MOVED;
+            gui_.postEvent(moved);
+        });
+        clock_.schedule(500, [this, &ok, name, window] {
+            ok = shoot(name);
+            gui::Event close;
+            close.kind = gui::EventKind::Close;
+            close.window = window;
+            gui_.postEvent(close);
+        });
+        menu(item);
+        return ok;
+    }
+
     // Ticks "Histogram" with the click a person makes.
     void showHistogram() {
         gui_.setChecked(GAD_HISTOGRAM, true);
@@ -112,7 +139,9 @@ class Session {
         const gui::Rect main = gui_.innerRect(WIN_MAIN);
         int right = main.x + main.width, bottom = main.y + main.height;
         std::vector<std::pair<gui::Rect, Image>> windows;
-        for (WindowNumber n : {WIN_MAIN, WIN_PALETTE, WIN_HISTOGRAM}) {
+        for (WindowNumber n : {WIN_MAIN, WIN_PALETTE, WIN_HISTOGRAM, WIN_TWO_COLORS,
+                               WIN_BRIGHTNESS, WIN_CONTRAST, WIN_RESIZE_IMAGE,
+                               WIN_RESIZE_CANVAS}) {
             if (!gui_.windowExists(n) || !gui_.isVisible(n)) continue;
             const gui::Rect r = gui_.innerRect(n);
             right = std::max(right, r.x + r.width);
@@ -141,6 +170,15 @@ class Session {
     }
 
   private:
+    // A dialog's control, by its place; dialogs number theirs from 1000 on.
+    std::optional<ControlNumber> controlAt(gui::Rect place) const {
+        for (int n = 1000; n < 1400; ++n) {
+            const ControlNumber c = controlNumber(n);
+            if (gui_.controlExists(c) && gui_.controlRect(c) == place) return c;
+        }
+        return std::nullopt;
+    }
+
     void pointAt(gui::Point canvasPixel) {
         const gui::Point canvas = gui_.controlScreenPosition(GAD_CANVAS);
         gui_.movePointer({canvas.x + canvasPixel.x, canvas.y + canvasPixel.y});
@@ -179,5 +217,12 @@ int main(int argc, char** argv) {
     session.showHistogram();
     ok = session.shoot("5-histogram") && ok;
     ok = session.shootNewImageDialog("6-new-image-dialog") && ok;
+    ok = session.shootPreviewDialog("7-brightness", MENU_BRIGHTNESS, WIN_BRIGHTNESS,
+                                    {10, 25, 257, 25}, 170) && ok;
+    ok = session.shootPreviewDialog("8-contrast", MENU_CONTRAST, WIN_CONTRAST,
+                                    {15, 20, 201, 25}, 160) && ok;
+    session.control(GAD_VIEW_REFERENCE);
+    ok = session.shootPreviewDialog("9-two-colors", MENU_TWO_COLORS, WIN_TWO_COLORS,
+                                    {15, 85, 257, 30}, 110) && ok;
     return ok ? 0 : 1;
 }

@@ -1,4 +1,4 @@
-#include "panels/level_counts.h"
+#include "adjust/level_counts.h"
 
 namespace vd {
 

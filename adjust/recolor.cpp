@@ -1,4 +1,4 @@
-#include "panels/recolor.h"
+#include "adjust/recolor.h"
 
 namespace vd {
 

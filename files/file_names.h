@@ -28,8 +28,4 @@ ImageFormat filterFormat(int filterIndex);
 // the file name part, never inside a folder name) and the chosen filter's extension follows.
 std::string withFilterExtension(std::string_view path, int filterIndex);
 
-// The number a digits field holds: its leading decimal digits, 0 when there are none, and
-// INT_MAX for a number too long for an int.
-int fieldNumber(std::string_view text);
-
 }  // namespace vd

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "app/commands.h"
-#include "io/commands/file_names.h"
+#include "files/file_names.h"
 #include "io/image_codec.h"
 
 // Load, Save and Revert move pictures between files, the reference image and the base image

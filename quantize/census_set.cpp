@@ -1,4 +1,4 @@
-#include "panels/census_set.h"
+#include "quantize/census_set.h"
 
 #include <charconv>
 

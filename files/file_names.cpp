@@ -1,6 +1,5 @@
-#include "io/commands/file_names.h"
+#include "files/file_names.h"
 
-#include <climits>
 #include <iterator>
 
 namespace vd {
@@ -51,17 +50,6 @@ std::string withFilterExtension(std::string_view path, int filterIndex) {
     std::string result(withoutExtension(path));
     result += filterExtension(filterIndex);
     return result;
-}
-
-int fieldNumber(std::string_view text) {
-    long long value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') break;
-        value = value * 10 + (c - '0');
-        // Saturate before the next digit could overflow: the dialog clamps far below this.
-        if (value > INT_MAX) return INT_MAX;
-    }
-    return static_cast<int>(value);
 }
 
 }  // namespace vd
