@@ -115,6 +115,8 @@ void resampleRow(const std::uint32_t* sums, const AxisWeights& horizontal,
 }  // namespace
 
 Image resizeSmooth(const Image& source, int width, int height) {
+    // At its own size every weight is whole: the resample is the picture itself.
+    if (!source.empty() && width == source.width() && height == source.height()) return source;
     Image result(width, height, source.depth());
     if (source.empty()) return result;
     const AxisWeights horizontal = axisWeights(source.width(), width);
