@@ -22,6 +22,18 @@ void fitWindowToImage(AppState& s, ImageNumber n);
 // below the view buttons.
 gui::Point palettePlace(const AppState& s);
 void followMainWindow(AppState& s);
+// The pop-up menu and the keyboard shortcuts buildMainWindow installs.
+struct KeyShortcut {
+    int key;
+    int modifiers;
+    int item;
+};
+std::vector<gui::MenuEntry> popupMenuEntries();
+std::vector<KeyShortcut> mainShortcuts();
+// The help window (app/help_window.cpp): opens it, or brings it back when it is open; and
+// keeps its text filling the window.
+void showHelp(AppState& s);
+void fitHelpText(AppState& s);
 // The button pictures and the start pattern (app/start_pattern.cpp).
 void drawButtonPictures(AppState& s);
 void createStartPattern(AppState& s);
@@ -77,6 +89,9 @@ void canvasPress(AppState& s, ControlNumber canvas);
 // image in view (bounds inclusive) copied into IMG_SELECTION, otherwise the image in view.
 // Nothing when the copy cannot be made.
 std::optional<ImageNumber> selectionOrImageInView(AppState& s);
+// The clipboard's picture over the image in view, following the pointer until it is placed
+// or dropped (canvas/floating_section.cpp).
+void pasteFloatingSection(AppState& s);
 
 // ---- Palette window and palette colour editing (panels/palette_window.cpp,
 // panels/palette_edit.cpp).
@@ -93,11 +108,18 @@ std::optional<Color> computeHistogram(AppState& s, ImageNumber n);
 void showHistogram(AppState& s, int n);
 void refreshHistogram(AppState& s);
 
+// ---- Copy (files/clipboard_copy.cpp): the selection, or the whole image in view, to the
+// system clipboard.
+void copySelectionToClipboard(AppState& s);
+
 // ---- Image files (files/file_commands.cpp). Not to be confused with the codec entry
 // points readImageFile and writeImageFile, which these commands use.
 void loadImageFile(AppState& s);
 void saveImageFile(AppState& s);
 void newImageDialog(AppState& s);
+// Text typed in a chosen font and colours, put on the clipboard as a picture and pasted as a
+// floating section (files/add_text_dialog.cpp).
+void addTextDialog(AppState& s);
 void revertImage(AppState& s);
 
 // ---- Start-up and shutdown (app/startup.cpp).

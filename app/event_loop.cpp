@@ -90,9 +90,11 @@ void dispatchMenu(AppState& s, int item) {
             saveImageFile(s);
             break;
         case MENU_COPY:
-            break;  // copySelectionToClipboard goes here.
+            copySelectionToClipboard(s);
+            break;
         case MENU_PASTE_FLOATING:
-            break;  // pasteFloatingSection goes here.
+            pasteFloatingSection(s);
+            break;
         case MENU_CONTRAST:
             contrastDialog(s);
             break;
@@ -103,7 +105,8 @@ void dispatchMenu(AppState& s, int item) {
             newImageDialog(s);
             break;
         case MENU_ADD_TEXT:
-            break;  // addTextDialog goes here.
+            addTextDialog(s);
+            break;
         case MENU_BRIGHTNESS:
             brightnessDialog(s);
             break;
@@ -114,7 +117,8 @@ void dispatchMenu(AppState& s, int item) {
             // Only the floating section listens to the arrow keys, inside its own loop.
             break;
         case MENU_HELP:
-            break;  // showHelp goes here.
+            showHelp(s);
+            break;
         case MENU_RESIZE_IMAGE:
             resizeImageDialog(s);
             break;
@@ -157,7 +161,7 @@ void dispatchSize(AppState& s, WindowNumber w) {
     if (w == WIN_MAIN) {
         layoutScrollArea(s);
     } else if (w == WIN_HELP) {
-        // fitHelpText goes here.
+        fitHelpText(s);
     }
 }
 

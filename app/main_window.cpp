@@ -29,7 +29,9 @@ MenuEntry item(const char* label, int number) {
     return MenuEntry::command(label, number);
 }
 
-std::vector<MenuEntry> mainMenu() {
+}  // namespace
+
+std::vector<MenuEntry> popupMenuEntries() {
     return {
         MenuEntry::sub("File...", {item("load image\tCtrl+L", MENU_LOAD_IMAGE),
                                    item("save image\tCtrl+S", MENU_SAVE_IMAGE),
@@ -62,34 +64,32 @@ std::vector<MenuEntry> mainMenu() {
     };
 }
 
-struct Shortcut {
-    int key;
-    int modifiers;
-    int item;
-};
+std::vector<KeyShortcut> mainShortcuts() {
+    // Letters use their upper-case ASCII code as key code.
+    return {
+        {gui::KEY_RETURN, 0, MENU_RETURN_KEY},
+        {gui::KEY_LEFT, 0, MENU_LEFT_KEY},
+        {gui::KEY_RIGHT, 0, MENU_RIGHT_KEY},
+        {gui::KEY_UP, 0, MENU_UP_KEY},
+        {gui::KEY_DOWN, 0, MENU_DOWN_KEY},
+        {gui::KEY_F1, 0, MENU_HELP},
+        {'C', gui::MOD_CTRL, MENU_COPY},
+        {'V', gui::MOD_CTRL, MENU_PASTE_FLOATING},
+        {'L', gui::MOD_CTRL, MENU_LOAD_IMAGE},
+        {'S', gui::MOD_CTRL, MENU_SAVE_IMAGE},
+        {'N', gui::MOD_CTRL, MENU_NEW_IMAGE},
+        {'T', gui::MOD_CTRL, MENU_ADD_TEXT},
+        {'I', gui::MOD_CTRL, MENU_PASTE_NEW_IMAGE},
+        {'Z', gui::MOD_CTRL, MENU_UNDO},
+        {'Y', gui::MOD_CTRL, MENU_REDO},
+        {'X', gui::MOD_CTRL, MENU_CROP},
+    };
+}
 
-// Letters use their upper-case ASCII code as key code.
-constexpr Shortcut kShortcuts[] = {
-    {gui::KEY_RETURN, 0, MENU_RETURN_KEY},
-    {gui::KEY_LEFT, 0, MENU_LEFT_KEY},
-    {gui::KEY_RIGHT, 0, MENU_RIGHT_KEY},
-    {gui::KEY_UP, 0, MENU_UP_KEY},
-    {gui::KEY_DOWN, 0, MENU_DOWN_KEY},
-    {gui::KEY_F1, 0, MENU_HELP},
-    {'C', gui::MOD_CTRL, MENU_COPY},
-    {'V', gui::MOD_CTRL, MENU_PASTE_FLOATING},
-    {'L', gui::MOD_CTRL, MENU_LOAD_IMAGE},
-    {'S', gui::MOD_CTRL, MENU_SAVE_IMAGE},
-    {'N', gui::MOD_CTRL, MENU_NEW_IMAGE},
-    {'T', gui::MOD_CTRL, MENU_ADD_TEXT},
-    {'I', gui::MOD_CTRL, MENU_PASTE_NEW_IMAGE},
-    {'Z', gui::MOD_CTRL, MENU_UNDO},
-    {'Y', gui::MOD_CTRL, MENU_REDO},
-    {'X', gui::MOD_CTRL, MENU_CROP},
-};
+namespace {
 
 void addShortcuts(gui::Gui& g) {
-    for (const Shortcut& s : kShortcuts)
+    for (const KeyShortcut& s : mainShortcuts())
         g.addShortcut(WIN_MAIN, s.key, s.modifiers, s.item);
 }
 
@@ -190,7 +190,7 @@ int buildMainWindow(AppState& s) {
     g.moveWindow(WIN_MAIN, {459, 206});
     g.setMinimumInnerSize(WIN_MAIN, {kMinimumInnerWidth, kMinimumInnerHeight});
     g.setControlFont("Arial", 10);
-    g.setPopupMenu(WIN_MAIN, mainMenu());
+    g.setPopupMenu(WIN_MAIN, popupMenuEntries());
     addShortcuts(g);
     createControls(s);
     methodChanged(s);

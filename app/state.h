@@ -4,12 +4,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "quantize/census_set.h"
 #include "platform/gui/ids.h"
+#include "platform/gui/seams.h"
 #include "platform/image/image_store.h"
 #include "quantize/color_index.h"
 #include "quantize/palette.h"
@@ -193,6 +195,12 @@ struct AppState {
     std::string addTextText;
     std::string addTextFontName;
     std::string addTextFontStyle;
+    int addTextFontSize = 10;  // points
+    bool addTextBold = false, addTextItalic = false;
+    bool addTextUnderline = false, addTextStrikeOut = false;
+    Color addTextFrontColor = 0x000000;
+    Color addTextBackColor = 0xFFFFFF;
+    bool addTextTransparent = false;
     std::unordered_map<std::string, int> textTable;
 
     Palette fixedPalette16, fixedPalette24, fixedPalette32;
@@ -205,6 +213,10 @@ struct AppState {
 
     // Where followMainWindow last put the palette window.
     int palettePlaceX = 0, palettePlaceY = 0;
+
+    // The help window's inner size and font, fixed by its first opening for the whole run.
+    int helpWidth = 0, helpHeight = 0;
+    std::optional<gui::FontChoice> helpFont;
 
     // The windowing layer; set by start-up (or by a test) before any command runs.
     gui::Gui* gui = nullptr;

@@ -73,6 +73,18 @@ ControlNumber Dialog::addPicture(gui::Rect place, const Image& picture) {
     return c;
 }
 
+ControlNumber Dialog::addReadOnlyField(gui::Rect place, const std::string& text) {
+    const ControlNumber c = gui().freshControlNumber();
+    gui().addReadOnlyField(window_, c, place, text);
+    return c;
+}
+
+ControlNumber Dialog::addTextBox(gui::Rect place, const std::string& text) {
+    const ControlNumber c = gui().freshControlNumber();
+    gui().addTextBox(window_, c, place, text);
+    return c;
+}
+
 DialogEvent Dialog::next(int timeoutMs) {
     const gui::Event event = gui().waitEvent(timeoutMs);
     switch (event.kind) {

@@ -51,6 +51,10 @@ class Dialog {
     ControlNumber addTrackBar(gui::Rect place, int minimum, int maximum, int value);
     ControlNumber addImageButton(gui::Rect place, const Image& picture, const std::string& tip);
     ControlNumber addPicture(gui::Rect place, const Image& picture);
+    // A one-line field the user cannot type into; it reports FOCUS_GAINED when clicked.
+    ControlNumber addReadOnlyField(gui::Rect place, const std::string& text);
+    // An editable multi-line text box.
+    ControlNumber addTextBox(gui::Rect place, const std::string& text);
 
     // The next event of the whole program, sorted for the dialog; with timeoutMs >= 0 a
     // Timeout when none arrives in time.

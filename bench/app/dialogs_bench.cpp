@@ -8,16 +8,22 @@
 #include <chrono>
 #include <optional>
 
-#include "app/commands.h"
-#include "app/state.h"
-#include "bench/bench_util.h"
-#include "platform/gui/gui.h"
-#include "platform/gui/seams.h"
+#include "bench/app/editor.h"
 
 namespace vd::bench {
 namespace {
 
 using Stopwatch = std::chrono::steady_clock;
+
+double seconds(Stopwatch::duration d) { return std::chrono::duration<double>(d).count(); }
+
+gui::Rect okPlace(WindowNumber w) {
+    if (w == WIN_TWO_COLORS) return {217, 130, 60, 30};
+    if (w == WIN_BRIGHTNESS) return {200, 100, 70, 30};
+    if (w == WIN_CONTRAST) return {168, 60, 55, 30};
+    if (w == WIN_RESIZE_IMAGE) return {95, 100, 60, 25};
+    return {170, 130, 60, 25};
+}
 
 struct DialogCase {
     int menuItem;
@@ -26,79 +32,29 @@ struct DialogCase {
     int position;
 };
 
-class Editor {
-  public:
-    Editor() {
-        s_.gui = &gui_;
-        initializeState(s_);
-        buildMainWindow(s_);
-        s_.images.put(s_.imageInView, twelveMegapixelPhoto());
-        refreshDisplay(s_);
-    }
-
-    // One use of a dialog: the seconds of the preview and of OK.
-    std::pair<double, double> use(const DialogCase& c) {
-        Stopwatch::time_point moved, okClicked;
-        clock_.schedule(20, [&] {
-            if (c.slider) post(c.window, *controlAt(*c.slider), gui::TRACK_MOVED, c.position);
-            moved = Stopwatch::now();
-        });
-        // Due 330 ms after the move; the preview is on the canvas before this runs.
-        clock_.schedule(400, [&] {
-            okClicked = Stopwatch::now();
-            post(c.window, *controlAt(okPlace(c.window)), gui::CONTROL_ACTIVATED);
-        });
-        gui::Event menu;
-        menu.kind = gui::EventKind::Menu;
-        menu.window = WIN_MAIN;
-        menu.menuItem = c.menuItem;
-        dispatchEvent(s_, menu);
-        const auto done = Stopwatch::now();
-        // Each use starts again from the photo, without the cost of putting it back.
-        s_.images.swap(s_.imageInView, s_.imgReferenceUndo);
-        refreshDisplay(s_);
-        return {seconds(okClicked - moved), seconds(done - okClicked)};
-    }
-
-  private:
-    static double seconds(Stopwatch::duration d) { return std::chrono::duration<double>(d).count(); }
-
-    static gui::Rect okPlace(WindowNumber w) {
-        if (w == WIN_TWO_COLORS) return {217, 130, 60, 30};
-        if (w == WIN_BRIGHTNESS) return {200, 100, 70, 30};
-        if (w == WIN_CONTRAST) return {168, 60, 55, 30};
-        if (w == WIN_RESIZE_IMAGE) return {95, 100, 60, 25};
-        return {170, 130, 60, 25};
-    }
-
-    std::optional<ControlNumber> controlAt(gui::Rect place) const {
-        for (int n = 1000; n < 1400; ++n) {
-            const ControlNumber c = controlNumber(n);
-            if (gui_.controlExists(c) && gui_.controlRect(c) == place) return c;
+// One use of a dialog on the photo: the seconds of the preview and of OK.
+std::pair<double, double> useDialog(Editor& e, const DialogCase& c) {
+    Stopwatch::time_point moved, okClicked;
+    e.clock.schedule(20, [&] {
+        if (c.slider) {
+            const ControlNumber bar = *e.controlAt(*c.slider);
+            e.gui.setValue(bar, c.position);
+            e.gui.postEvent(e.controlEvent(c.window, bar, gui::TRACK_MOVED));
         }
-        return std::nullopt;
-    }
-
-    void post(WindowNumber w, ControlNumber c, int type, std::optional<int> value = {}) {
-        if (value) gui_.setValue(c, *value);
-        gui::Event event;
-        event.kind = gui::EventKind::Control;
-        event.window = w;
-        event.control = c;
-        event.type = type;
-        gui_.postEvent(event);
-    }
-
-    gui::ScriptedRequesters requesters_;
-    gui::ManualClock clock_;
-    gui::FixedDesktop desktop_{1920, 1080, "/tmp", "/tmp"};
-    gui::Gui gui_{requesters_, clock_, desktop_};
-    AppState s_;
-};
-
-Editor& editor() {
-    static Editor instance;
-    return instance;
+        moved = Stopwatch::now();
+    });
+    // Due 330 ms after the move; the preview is on the canvas before this runs.
+    e.clock.schedule(400, [&] {
+        okClicked = Stopwatch::now();
+        const ControlNumber ok = *e.controlAt(okPlace(c.window));
+        e.gui.postEvent(e.controlEvent(c.window, ok, gui::CONTROL_ACTIVATED));
+    });
+    e.menu(c.menuItem);
+    const auto done = Stopwatch::now();
+    // Each use starts again from the photo, without the cost of putting it back.
+    e.s.images.swap(e.s.imageInView, e.s.imgReferenceUndo);
+    refreshDisplay(e.s);
+    return {seconds(okClicked - moved), seconds(done - okClicked)};
 }
 
 const DialogCase kCases[] = {
@@ -113,7 +69,7 @@ const DialogCase kCases[] = {
 void runDialog(benchmark::State& state, bool preview) {
     const DialogCase& c = kCases[state.range(0)];
     for (auto _ : state) {
-        const auto [previewSeconds, okSeconds] = editor().use(c);
+        const auto [previewSeconds, okSeconds] = useDialog(editor(), c);
         state.SetIterationTime(preview ? previewSeconds : okSeconds);
     }
 }
@@ -127,4 +83,10 @@ BENCHMARK(BM_DialogPreview)->DenseRange(0, 2)->UseManualTime()->Unit(benchmark::
 BENCHMARK(BM_DialogOk)->DenseRange(0, 4)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+Editor& editor() {
+    static Editor instance;
+    return instance;
+}
+
 }  // namespace vd::bench

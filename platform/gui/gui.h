@@ -235,6 +235,8 @@ class Gui {
     // area. Its pixels are what the user sees; call canvasUpdated() after drawing.
     Image& canvasPixels(ControlNumber canvas);
     void canvasUpdated(ControlNumber canvas);
+    // Only `area` (canvas pixels) changed: only it is painted again.
+    void canvasUpdated(ControlNumber canvas, Rect area);
     // Resizes the canvas (its pixels keep what fits, the rest is black).
     void setCanvasSize(ControlNumber canvas, Size size);
     void setCursor(ControlNumber canvas, CursorShape shape);

@@ -34,6 +34,10 @@ void Gui::canvasUpdated(ControlNumber c) {
     impl_->canvas(c)->update();
 }
 
+void Gui::canvasUpdated(ControlNumber c, Rect area) {
+    impl_->canvas(c)->update(toQt(area));
+}
+
 void Gui::setCanvasSize(ControlNumber c, Size size) {
     impl_->canvas(c)->resizePixels(size);
 }

@@ -5,10 +5,16 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QIcon>
 #include <QMessageBox>
+#include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QVBoxLayout>
 #include <chrono>
 
 #include "platform/gui/gui_impl.h"
@@ -82,16 +88,20 @@ std::optional<Color> QtRequesters::chooseColor(Color initial) {
     return fromQColor(chosen);
 }
 
-std::optional<FontChoice> QtRequesters::chooseFont(const FontChoice& initial) {
-    QFont start(toQt(initial.name), initial.points);
-    start.setBold(initial.style == FontStyle::Bold || initial.style == FontStyle::BoldItalic);
-    start.setItalic(initial.style == FontStyle::Italic || initial.style == FontStyle::BoldItalic);
-    start.setUnderline(initial.underline);
-    start.setStrikeOut(initial.strikeOut);
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, start, QApplication::activeWindow());
-    if (!ok) return std::nullopt;
-    FontChoice choice = initial;  // Qt's font requester offers no colour: it stays
+namespace {
+// The requester lists installed families only, so the font starts from the one that
+// answers for the name.
+QFont qtFontOf(const FontChoice& choice) {
+    QFont font(QFontInfo(QFont(toQt(choice.name))).family(), choice.points);
+    font.setBold(choice.style == FontStyle::Bold || choice.style == FontStyle::BoldItalic);
+    font.setItalic(choice.style == FontStyle::Italic || choice.style == FontStyle::BoldItalic);
+    font.setUnderline(choice.underline);
+    font.setStrikeOut(choice.strikeOut);
+    return font;
+}
+
+FontChoice choiceOf(const QFont& font, Color color) {
+    FontChoice choice;
     choice.name = fromQt(font.family());
     choice.points = std::max(1, font.pointSize());
     const bool bold = font.bold(), italic = font.italic();
@@ -101,7 +111,70 @@ std::optional<FontChoice> QtRequesters::chooseFont(const FontChoice& initial) {
                                   : FontStyle::Normal;
     choice.underline = font.underline();
     choice.strikeOut = font.strikeOut();
+    choice.color = color;
     return choice;
+}
+
+// Qt's font requester has no text colour: it sits inside this dialog, under a colour
+// button, and its own OK and Cancel (Return and Esc too) answer for both.
+class FontAndColorDialog : public QDialog {
+  public:
+    FontAndColorDialog(QWidget* parent, const FontChoice& initial)
+        : QDialog(parent),
+          fonts_(new QFontDialog(qtFontOf(initial), this)),
+          colorButton_(new QPushButton(QStringLiteral("Color..."), this)),
+          color_(initial.color & kRgbMask),
+          initialName_(initial.name),
+          startFamily_(fonts_->currentFont().family()) {
+        setWindowTitle(QStringLiteral("Font"));
+        fonts_->setOption(QFontDialog::DontUseNativeDialog);
+        fonts_->setWindowFlags(Qt::Widget);
+        connect(fonts_, &QDialog::accepted, this, &QDialog::accept);
+        connect(fonts_, &QDialog::rejected, this, &QDialog::reject);
+        connect(colorButton_, &QPushButton::clicked, this, [this] { pickColor(); });
+        auto* row = new QHBoxLayout;
+        row->addWidget(colorButton_);
+        row->addStretch();
+        auto* layout = new QVBoxLayout(this);
+        layout->addLayout(row);
+        layout->addWidget(fonts_);
+        fonts_->setVisible(true);
+        showColor();
+    }
+
+    FontChoice choice() const {
+        FontChoice chosen = choiceOf(fonts_->currentFont(), color_);
+        // A name such as "Arial" is listed under the family that answers for it; unchanged,
+        // it keeps the name it was asked for.
+        if (chosen.name == fromQt(startFamily_)) chosen.name = initialName_;
+        return chosen;
+    }
+
+  private:
+    void pickColor() {
+        const QColor chosen = QColorDialog::getColor(toQColor(color_), this);
+        if (!chosen.isValid()) return;
+        color_ = fromQColor(chosen) & kRgbMask;
+        showColor();
+    }
+    void showColor() {
+        QPixmap swatch(16, 16);
+        swatch.fill(toQColor(color_));
+        colorButton_->setIcon(QIcon(swatch));
+    }
+
+    QFontDialog* fonts_;
+    QPushButton* colorButton_;
+    Color color_;
+    std::string initialName_;
+    QString startFamily_;
+};
+}  // namespace
+
+std::optional<FontChoice> QtRequesters::chooseFont(const FontChoice& initial) {
+    FontAndColorDialog dialog(QApplication::activeWindow(), initial);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.choice();
 }
 
 bool QtRequesters::askYesNo(const std::string& title, const std::string& text) {

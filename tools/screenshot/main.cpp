@@ -53,11 +53,7 @@ class Session {
     }
 
     void menu(int item) {
-        gui::Event event;
-        event.kind = gui::EventKind::Menu;
-        event.window = WIN_MAIN;
-        event.menuItem = item;
-        gui_.postEvent(event);
+        menuEvent(item);
         settle();
     }
 
@@ -78,20 +74,6 @@ class Session {
         control(GAD_APPLY);
     }
 
-    // Opens the New image dialog, takes its picture and closes it with its close box.
-    bool shootNewImageDialog(const std::string& name) {
-        bool ok = false;
-        clock_.schedule(10, [this, &ok, name] {
-            ok = shoot(name, WIN_NEW_IMAGE);
-            gui::Event close;
-            close.kind = gui::EventKind::Close;
-            close.window = WIN_NEW_IMAGE;
-            gui_.postEvent(close);
-        });
-        menu(MENU_NEW_IMAGE);
-        return ok;
-    }
-
     // Opens an adjustment dialog, moves its slider (found by its place) to `position`, and
     // once the preview has followed takes the picture of the whole desktop; then cancels.
     bool shootPreviewDialog(const std::string& name, int item, WindowNumber window,
@@ -110,12 +92,44 @@ class Session {
         });
         clock_.schedule(500, [this, &ok, name, window] {
             ok = shoot(name);
-            gui::Event close;
-            close.kind = gui::EventKind::Close;
-            close.window = window;
-            gui_.postEvent(close);
+            closeBox(window);
         });
         menu(item);
+        return ok;
+    }
+
+    // Copies a rectangle of the picture, pastes it as a floating section, turns it, moves
+    // it near `to` and takes the picture while it floats; then drops it with Esc.
+    bool shootFloatingSection(const std::string& name, gui::Rect copied, gui::Point to) {
+        const Image& picture = *state_.images.get(state_.imageInView);
+        gui_.setClipboardImage(cropImage(picture, copied.x, copied.y, copied.width, copied.height));
+        bool ok = false;
+        clock_.schedule(10, [this] { menuEvent(MENU_RIGHT_KEY); });
+        clock_.schedule(20, [this, to] { canvasEvent(gui::CANVAS_POINTER_MOVED, to, 0); });
+        clock_.schedule(30, [this, &ok, name] {
+            ok = shoot(name);
+            canvasEvent(gui::CANVAS_KEY_DOWN, {}, gui::KEY_ESCAPE);
+        });
+        menu(MENU_PASTE_FLOATING);
+        return ok;
+    }
+
+    // Opens a dialog from the menu, takes its picture alone and closes it with its close box.
+    bool shootDialog(const std::string& name, int item, WindowNumber window) {
+        bool ok = false;
+        clock_.schedule(10, [this, &ok, name, window] {
+            ok = shoot(name, window);
+            closeBox(window);
+        });
+        menu(item);
+        return ok;
+    }
+
+    // F1: the help window, taken alone, then closed.
+    bool shootHelp(const std::string& name) {
+        menu(MENU_HELP);
+        const bool ok = gui_.windowExists(WIN_HELP) && shoot(name, WIN_HELP);
+        gui_.closeWindow(WIN_HELP);
         return ok;
     }
 
@@ -170,6 +184,33 @@ class Session {
     }
 
   private:
+    void closeBox(WindowNumber window) {
+        gui::Event close;
+        close.kind = gui::EventKind::Close;
+        close.window = window;
+        gui_.postEvent(close);
+    }
+
+    void menuEvent(int item) {
+        gui::Event event;
+        event.kind = gui::EventKind::Menu;
+        event.window = WIN_MAIN;
+        event.menuItem = item;
+        gui_.postEvent(event);
+    }
+
+    void canvasEvent(int type, gui::Point at, int keyCode) {
+        gui::Event event;
+        event.kind = gui::EventKind::Control;
+        event.window = WIN_MAIN;
+        event.control = GAD_CANVAS;
+        event.type = type;
+        event.x = at.x;
+        event.y = at.y;
+        event.keyCode = keyCode;
+        gui_.postEvent(event);
+    }
+
     // A dialog's control, by its place; dialogs number theirs from 1000 on.
     std::optional<ControlNumber> controlAt(gui::Rect place) const {
         for (int n = 1000; n < 1400; ++n) {
@@ -216,7 +257,7 @@ int main(int argc, char** argv) {
     ok = session.shoot("4-selection") && ok;
     session.showHistogram();
     ok = session.shoot("5-histogram") && ok;
-    ok = session.shootNewImageDialog("6-new-image-dialog") && ok;
+    ok = session.shootDialog("6-new-image-dialog", MENU_NEW_IMAGE, WIN_NEW_IMAGE) && ok;
     ok = session.shootPreviewDialog("7-brightness", MENU_BRIGHTNESS, WIN_BRIGHTNESS,
                                     {10, 25, 257, 25}, 170) && ok;
     ok = session.shootPreviewDialog("8-contrast", MENU_CONTRAST, WIN_CONTRAST,
@@ -224,5 +265,9 @@ int main(int argc, char** argv) {
     session.control(GAD_VIEW_REFERENCE);
     ok = session.shootPreviewDialog("9-two-colors", MENU_TWO_COLORS, WIN_TWO_COLORS,
                                     {15, 85, 257, 30}, 110) && ok;
+    ok = session.shootFloatingSection("10-floating-section", {430, 120, 220, 160}, {560, 300}) &&
+         ok;
+    ok = session.shootDialog("11-add-text-dialog", MENU_ADD_TEXT, WIN_ADD_TEXT) && ok;
+    ok = session.shootHelp("12-help") && ok;
     return ok ? 0 : 1;
 }
