@@ -11,6 +11,7 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
@@ -36,6 +37,23 @@ std::vector<std::string> qtNameFilters(const std::string& filters) {
 }
 
 namespace {
+// A requester is a modal window of its own; when it closes, the window that asked gets the
+// keyboard back, as window managers do, so the program's shortcuts keep working even on a
+// desktop without one.
+class ActivationKeeper {
+  public:
+    ActivationKeeper() : window_(QApplication::activeWindow()) {}
+    ~ActivationKeeper() {
+        if (window_) window_->activateWindow();
+    }
+    ActivationKeeper(const ActivationKeeper&) = delete;
+    ActivationKeeper& operator=(const ActivationKeeper&) = delete;
+    QWidget* window() const { return window_; }
+
+  private:
+    QPointer<QWidget> window_;
+};
+
 QStringList toQtList(const std::vector<std::string>& items) {
     QStringList list;
     for (const auto& item : items)
@@ -61,7 +79,8 @@ FileChoice runFileDialog(QFileDialog& dialog, const std::string& filters) {
 
 FileChoice QtRequesters::openFile(const std::string& title, const std::string& folder,
                                   const std::string& filters) {
-    QFileDialog dialog(QApplication::activeWindow(), toQt(title));
+    const ActivationKeeper asker;
+    QFileDialog dialog(asker.window(), toQt(title));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     QString start = toQt(folder);
@@ -72,7 +91,8 @@ FileChoice QtRequesters::openFile(const std::string& title, const std::string& f
 
 FileChoice QtRequesters::saveFile(const std::string& title, const std::string& defaultName,
                                   const std::string& filters) {
-    QFileDialog dialog(QApplication::activeWindow(), toQt(title));
+    const ActivationKeeper asker;
+    QFileDialog dialog(asker.window(), toQt(title));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     // The program asks about overwriting itself, once it knows the final name.
@@ -83,7 +103,8 @@ FileChoice QtRequesters::saveFile(const std::string& title, const std::string& d
 }
 
 std::optional<Color> QtRequesters::chooseColor(Color initial) {
-    const QColor chosen = QColorDialog::getColor(toQColor(initial), QApplication::activeWindow());
+    const ActivationKeeper asker;
+    const QColor chosen = QColorDialog::getColor(toQColor(initial), asker.window());
     if (!chosen.isValid()) return std::nullopt;
     return fromQColor(chosen);
 }
@@ -172,19 +193,22 @@ class FontAndColorDialog : public QDialog {
 }  // namespace
 
 std::optional<FontChoice> QtRequesters::chooseFont(const FontChoice& initial) {
-    FontAndColorDialog dialog(QApplication::activeWindow(), initial);
+    const ActivationKeeper asker;
+    FontAndColorDialog dialog(asker.window(), initial);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.choice();
 }
 
 bool QtRequesters::askYesNo(const std::string& title, const std::string& text) {
-    return QMessageBox::question(QApplication::activeWindow(), toQt(title), toQt(text),
+    const ActivationKeeper asker;
+    return QMessageBox::question(asker.window(), toQt(title), toQt(text),
                                  QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
 }
 
 void QtRequesters::showError(const std::string& title, const std::string& text) {
-    QMessageBox::warning(QApplication::activeWindow(), toQt(title), toQt(text));
+    const ActivationKeeper asker;
+    QMessageBox::warning(asker.window(), toQt(title), toQt(text));
 }
 
 std::int64_t SystemClock::nowMs() const {
