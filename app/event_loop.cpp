@@ -181,7 +181,7 @@ int processEvents(AppState& s) {
     do {
         dispatchEvent(s, g.waitEvent());
     } while (s.quitRequested != 1);
-    if (g.requesters().askYesNo("End Program", "Are you sure?")) return 0;
+    if (g.requesters().askYesNo("End Program", "Are you sure?", gui::YesNoDefault::No)) return 0;
     s.quitRequested = 0;
     return 1;
 }

@@ -58,7 +58,8 @@ std::string chooseSavePath(AppState& s, ImageFormat& format) {
     // The filter decides the format and the extension, whatever the user typed.
     std::string path = withFilterExtension(choice.path, choice.filterIndex);
     format = filterFormat(choice.filterIndex);
-    if (somethingExistsAt(path) && !ask.askYesNo("File Exists!", "Do you wish to overwrite?"))
+    if (somethingExistsAt(path) &&
+        !ask.askYesNo("File Exists!", "Do you wish to overwrite?", gui::YesNoDefault::No))
         return {};
     return path;
 }

@@ -51,7 +51,7 @@ void editPaletteColor(AppState& s, const gui::Event& event) {
     replaceColor(*s.images.get(s.imgWork), oldColor, newColor);
     showWork(s);
 
-    if (g.requesters().askYesNo("", "Do you wish to keep this color?")) {
+    if (g.requesters().askYesNo("", "Do you wish to keep this color?", gui::YesNoDefault::Yes)) {
         keepChange(s, oldColor, newColor);
     } else {
         s.images.copy(IMG_SCRATCH, s.imgWork);

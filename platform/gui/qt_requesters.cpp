@@ -61,18 +61,38 @@ QStringList toQtList(const std::vector<std::string>& items) {
     return list;
 }
 
-FileChoice runFileDialog(QFileDialog& dialog, const std::string& filters) {
+}  // namespace
+
+void applyFileFilters(QFileDialog& dialog, const std::string& filters) {
     const QStringList names = toQtList(qtNameFilters(filters));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // The descriptions name their patterns already; Qt's own copy of them stays hidden.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     if (!names.isEmpty()) {
         dialog.setNameFilters(names);
         dialog.selectNameFilter(names.front());
     }
+}
+
+int selectedFilterIndex(const QFileDialog& dialog) {
+    // With the details hidden the requester may report a filter by its description alone.
+    const QString selected = dialog.selectedNameFilter();
+    const QStringList names = dialog.nameFilters();
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString description = names[i].left(names[i].lastIndexOf(QLatin1String(" (")));
+        if (names[i] == selected || description == selected) return static_cast<int>(i);
+    }
+    return 0;
+}
+
+namespace {
+
+FileChoice runFileDialog(QFileDialog& dialog, const std::string& filters) {
+    applyFileFilters(dialog, filters);
     FileChoice choice;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return choice;
     choice.path = fromQt(QDir::toNativeSeparators(dialog.selectedFiles().front()));
-    choice.filterIndex =
-        std::max<int>(0, static_cast<int>(names.indexOf(dialog.selectedNameFilter())));
+    choice.filterIndex = selectedFilterIndex(dialog);
     return choice;
 }
 }  // namespace
@@ -199,11 +219,13 @@ std::optional<FontChoice> QtRequesters::chooseFont(const FontChoice& initial) {
     return dialog.choice();
 }
 
-bool QtRequesters::askYesNo(const std::string& title, const std::string& text) {
+bool QtRequesters::askYesNo(const std::string& title, const std::string& text,
+                            YesNoDefault preselected) {
     const ActivationKeeper asker;
+    const QMessageBox::StandardButton first =
+        preselected == YesNoDefault::Yes ? QMessageBox::Yes : QMessageBox::No;
     return QMessageBox::question(asker.window(), toQt(title), toQt(text),
-                                 QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+                                 QMessageBox::Yes | QMessageBox::No, first) == QMessageBox::Yes;
 }
 
 void QtRequesters::showError(const std::string& title, const std::string& text) {

@@ -5,6 +5,8 @@
 
 #include "platform/gui/seams.h"
 
+class QFileDialog;
+
 namespace vd::gui {
 
 class QtRequesters : public Requesters {
@@ -15,7 +17,8 @@ class QtRequesters : public Requesters {
                         const std::string& filters) override;
     std::optional<Color> chooseColor(Color initial) override;
     std::optional<FontChoice> chooseFont(const FontChoice& initial) override;
-    bool askYesNo(const std::string& title, const std::string& text) override;
+    bool askYesNo(const std::string& title, const std::string& text,
+                  YesNoDefault preselected) override;
     void showError(const std::string& title, const std::string& text) override;
 };
 
@@ -35,5 +38,9 @@ class QtDesktop : public Desktop {
 
 // Qt's name filters ("desc (pat pat)") of a "desc|pat;pat|desc|pat" pattern string.
 std::vector<std::string> qtNameFilters(const std::string& filters);
+// Gives a file requester those filters, the first one chosen, each shown by its description.
+void applyFileFilters(QFileDialog& dialog, const std::string& filters);
+// The index of the filter in use, 0 when the requester reports none of them.
+int selectedFilterIndex(const QFileDialog& dialog);
 
 }  // namespace vd::gui

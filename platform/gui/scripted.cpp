@@ -49,8 +49,10 @@ std::optional<FontChoice> ScriptedRequesters::chooseFont(const FontChoice& /*ini
     return answer;
 }
 
-bool ScriptedRequesters::askYesNo(const std::string& title, const std::string& text) {
+bool ScriptedRequesters::askYesNo(const std::string& title, const std::string& text,
+                                  YesNoDefault preselected) {
     asked.push_back("question: " + title + ": " + text);
+    this->preselected.push_back(preselected);
     bool answer = false;
     if (!takeFront(answers, answer)) ++unexpected;
     return answer;

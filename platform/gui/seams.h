@@ -31,6 +31,10 @@ struct FontChoice {
     Color color = 0;
 };
 
+// Which answer of a Yes/No question Return and a hasty click take: No where the question
+// guards against losing something, Yes where it confirms what the user has just asked for.
+enum class YesNoDefault { No, Yes };
+
 // The questions a person answers: file, colour and font requesters and the Yes/No box.
 // Filter patterns are pairs "description|patterns|description|patterns", patterns separated
 // by ';' (for example "image *.png|*.png|image *.*|*.*").
@@ -45,7 +49,8 @@ class Requesters {
     virtual std::optional<Color> chooseColor(Color initial) = 0;
     virtual std::optional<FontChoice> chooseFont(const FontChoice& initial) = 0;
     // True for Yes.
-    virtual bool askYesNo(const std::string& title, const std::string& text) = 0;
+    virtual bool askYesNo(const std::string& title, const std::string& text,
+                          YesNoDefault preselected) = 0;
     // A message the person confirms with OK: something they asked for went wrong.
     virtual void showError(const std::string& title, const std::string& text) = 0;
 };
@@ -93,7 +98,10 @@ class ScriptedRequesters : public Requesters {
                         const std::string& filters) override;
     std::optional<Color> chooseColor(Color initial) override;
     std::optional<FontChoice> chooseFont(const FontChoice& initial) override;
-    bool askYesNo(const std::string& title, const std::string& text) override;
+    bool askYesNo(const std::string& title, const std::string& text,
+                  YesNoDefault preselected) override;
+    // The answer each Yes/No question had preselected, in order.
+    std::vector<YesNoDefault> preselected;
     // Recorded in `asked` as "error: title: text"; needs no answer.
     void showError(const std::string& title, const std::string& text) override;
 

@@ -102,6 +102,8 @@ TEST_F(SaveTest, AnExistingFileIsReplacedOnlyAfterYes) {
     requesters.answers.push_back(false);
     saveFile(pathOf("old.jpg"), SAVE_FILTER_PNG);
     EXPECT_EQ(questionsAsked(), (std::vector<std::string>{kSaveAsked, kOverwriteAsked}));
+    ASSERT_FALSE(requesters.preselected.empty());
+    EXPECT_EQ(requesters.preselected.front(), gui::YesNoDefault::No) << "a file is at stake";
     EXPECT_EQ(readText(old), "old content");
 
     requesters.answers.push_back(true);

@@ -1,6 +1,8 @@
 // The seams a person and the machine answer, and waits on the real clock.
 
+#include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 
 #include "platform/gui/qt_requesters.h"
 #include "tests/gui/gui_fixture.h"
@@ -15,6 +17,19 @@ TEST(QtSeams, FilterPatternsBecomeQtNameFilters) {
     EXPECT_EQ(qtNameFilters("image *.png|*.png|image *.jpg|*.jpg|image *.bmp|*.bmp").size(), 3u);
     EXPECT_TRUE(qtNameFilters("").empty());
     EXPECT_TRUE(qtNameFilters("description without patterns").empty());
+}
+
+TEST(QtSeams, TheFileRequesterShowsEachFilterByItsDescriptionOnly) {
+    QFileDialog dialog;
+    applyFileFilters(dialog, "image (*.png, *.jpg, *.bmp)|*.png;*.jpg;*.bmp|image *.*|*.*");
+    const auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(types, nullptr);
+    ASSERT_EQ(types->count(), 2);
+    EXPECT_EQ(types->itemText(0).toStdString(), "image (*.png, *.jpg, *.bmp)");
+    EXPECT_EQ(types->itemText(1).toStdString(), "image *.*");
+    EXPECT_EQ(selectedFilterIndex(dialog), 0);
+    dialog.selectNameFilter(QStringLiteral("image *.* (*.*)"));
+    EXPECT_EQ(selectedFilterIndex(dialog), 1) << "the save filter decides the file type";
 }
 
 TEST(QtSeams, DesktopHasAScreenAndFolders) {

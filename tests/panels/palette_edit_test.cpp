@@ -57,6 +57,9 @@ TEST_F(PaletteEdit, KeptColourReplacesEveryPixelAndCanBeUndone) {
 
     EXPECT_EQ(requesters.lastInitialColor, kA) << "the requester starts from the old colour";
     EXPECT_EQ(requesters.asked, (std::vector<std::string>{"color", kKeepQuestion}));
+    ASSERT_FALSE(requesters.preselected.empty());
+    EXPECT_EQ(requesters.preselected.front(), gui::YesNoDefault::Yes)
+        << "keeping is what was asked";
     EXPECT_EQ(requesters.unexpected, 0);
     EXPECT_TRUE(
         imagesEqual(work(), imageFromPixels(4, 2, {kD, kB, kD, kC, kC, kD, kB, kD}), "work after"));
