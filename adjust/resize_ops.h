@@ -4,7 +4,7 @@
 
 namespace vd {
 
-// The sides the resize dialogs accept.
+// The sides the resize and New image dialogs accept.
 constexpr int kSmallestResizeSide = 16;
 constexpr int kLargestResizeSide = 4096;
 

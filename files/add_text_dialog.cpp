@@ -27,10 +27,7 @@ gui::FontChoice currentFont(const AppState& s) {
     gui::FontChoice font;
     font.name = s.addTextFontName;
     font.points = s.addTextFontSize;
-    font.style = s.addTextBold && s.addTextItalic ? gui::FontStyle::BoldItalic
-                 : s.addTextBold                  ? gui::FontStyle::Bold
-                 : s.addTextItalic                ? gui::FontStyle::Italic
-                                                  : gui::FontStyle::Normal;
+    font.style = gui::fontStyle(s.addTextBold, s.addTextItalic);
     font.underline = s.addTextUnderline;
     font.strikeOut = s.addTextStrikeOut;
     font.color = s.addTextFrontColor;
@@ -38,11 +35,10 @@ gui::FontChoice currentFont(const AppState& s) {
 }
 
 void takeFont(AppState& s, const gui::FontChoice& font) {
-    using gui::FontStyle;
     s.addTextFontName = font.name;
     s.addTextFontSize = font.points;
-    s.addTextBold = font.style == FontStyle::Bold || font.style == FontStyle::BoldItalic;
-    s.addTextItalic = font.style == FontStyle::Italic || font.style == FontStyle::BoldItalic;
+    s.addTextBold = gui::isBold(font.style);
+    s.addTextItalic = gui::isItalic(font.style);
     s.addTextUnderline = font.underline;
     s.addTextStrikeOut = font.strikeOut;
     s.addTextFrontColor = font.color & kRgbMask;

@@ -2,7 +2,6 @@
 // clipboard, and a short note says so.
 
 #include <new>
-#include <optional>
 
 #include "adjust/geometry.h"
 #include "app/commands.h"
@@ -41,7 +40,7 @@ void copySelectionToClipboard(AppState& s) {
     } else {
         s.gui->setClipboardImage(*picture);
     }
-    showNotice(*s.gui, notePlace(s, *s.images.get(s.imageInView)), "copied to clipboard.", kNoteMs);
+    showNotice(*s.gui, notePlace(s, *picture), "copied to clipboard.", kNoteMs);
 }
 
 }  // namespace vd

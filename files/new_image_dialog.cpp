@@ -2,6 +2,7 @@
 #include <optional>
 #include <string>
 
+#include "adjust/resize_ops.h"
 #include "app/commands.h"
 #include "dialogs/dialog.h"
 
@@ -15,8 +16,6 @@ namespace {
 
 constexpr gui::Size kDialogSize{240, 130};
 constexpr gui::Size kSwatchSize{90, 45};
-constexpr int kSmallestSide = 16;
-constexpr int kLargestSide = 4096;
 
 struct NewImageControls {
     ControlNumber width{-1}, height{-1}, swatch{-1}, ok{-1}, cancel{-1};
@@ -56,8 +55,8 @@ DialogEnd handleControl(AppState& s, const NewImageControls& c, const gui::Event
 }
 
 void replaceImageInView(AppState& s) {
-    s.newImageWidth = std::clamp(s.newImageWidth, kSmallestSide, kLargestSide);
-    s.newImageHeight = std::clamp(s.newImageHeight, kSmallestSide, kLargestSide);
+    s.newImageWidth = std::clamp(s.newImageWidth, kSmallestResizeSide, kLargestResizeSide);
+    s.newImageHeight = std::clamp(s.newImageHeight, kSmallestResizeSide, kLargestResizeSide);
     saveUndo(s, s.imageInView);
     s.images.create(s.imageInView, s.newImageWidth, s.newImageHeight, 24, s.newImageColor);
     refreshDisplay(s);

@@ -61,12 +61,9 @@ Image buildTextImage(gui::Gui& gui, const TextImageSettings& settings) {
 }
 
 std::string styleName(const gui::FontChoice& font) {
-    using gui::FontStyle;
-    const bool bold = font.style == FontStyle::Bold || font.style == FontStyle::BoldItalic;
-    const bool italic = font.style == FontStyle::Italic || font.style == FontStyle::BoldItalic;
     std::string name;
-    if (bold) name += "Bold";
-    if (italic) name += "Italic";
+    if (gui::isBold(font.style)) name += "Bold";
+    if (gui::isItalic(font.style)) name += "Italic";
     if (font.underline) name += "Underline";
     if (font.strikeOut) name += "Strike Out";
     return name.empty() ? "Normal" : name;

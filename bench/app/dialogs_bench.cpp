@@ -37,7 +37,7 @@ std::pair<double, double> useDialog(Editor& e, const DialogCase& c) {
     Stopwatch::time_point moved, okClicked;
     e.clock.schedule(20, [&] {
         if (c.slider) {
-            const ControlNumber bar = *e.controlAt(*c.slider);
+            const ControlNumber bar = *e.gui.controlAt(c.window, *c.slider);
             e.gui.setValue(bar, c.position);
             e.gui.postEvent(e.controlEvent(c.window, bar, gui::TRACK_MOVED));
         }
@@ -46,7 +46,7 @@ std::pair<double, double> useDialog(Editor& e, const DialogCase& c) {
     // Due 330 ms after the move; the preview is on the canvas before this runs.
     e.clock.schedule(400, [&] {
         okClicked = Stopwatch::now();
-        const ControlNumber ok = *e.controlAt(okPlace(c.window));
+        const ControlNumber ok = *e.gui.controlAt(c.window, okPlace(c.window));
         e.gui.postEvent(e.controlEvent(c.window, ok, gui::CONTROL_ACTIVATED));
     });
     e.menu(c.menuItem);

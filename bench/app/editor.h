@@ -3,8 +3,6 @@
 // The real main window on the offscreen platform with the 12 MP photo in view, a manual clock
 // that skips the waits a person would sit through, and helpers to post what a person does.
 
-#include <optional>
-
 #include "app/commands.h"
 #include "app/state.h"
 #include "bench/bench_util.h"
@@ -21,15 +19,6 @@ class Editor {
         buildMainWindow(s);
         s.images.put(s.imageInView, twelveMegapixelPhoto());
         refreshDisplay(s);
-    }
-
-    // A control of a dialog, by its place; dialogs number theirs from 1000 on.
-    std::optional<ControlNumber> controlAt(gui::Rect place) const {
-        for (int n = 1000; n < 1400; ++n) {
-            const ControlNumber c = controlNumber(n);
-            if (gui.controlExists(c) && gui.controlRect(c) == place) return c;
-        }
-        return std::nullopt;
     }
 
     gui::Event controlEvent(WindowNumber w, ControlNumber c, int type) const {

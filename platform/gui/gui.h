@@ -198,6 +198,9 @@ class Gui {
     void addCanvas(ControlNumber scrollArea, ControlNumber c, Size size);
 
     bool controlExists(ControlNumber c) const;
+    // The control of window w at exactly this place, for tools and tests that find a
+    // dialog's controls, which the dialog numbers itself.
+    std::optional<ControlNumber> controlAt(WindowNumber w, Rect place) const;
     void setEnabled(ControlNumber c, bool enabled);
     bool isEnabled(ControlNumber c) const;
     void setChecked(ControlNumber c, bool checked);  // check boxes and option buttons

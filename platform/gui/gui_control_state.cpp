@@ -24,6 +24,13 @@ bool Gui::controlExists(ControlNumber c) const {
     return impl_->findControl(c) != nullptr;
 }
 
+std::optional<ControlNumber> Gui::controlAt(WindowNumber w, Rect place) const {
+    for (const auto& [number, record] : impl_->controls)
+        if (record.window == w && record.widget && fromQt(record.widget->geometry()) == place)
+            return controlNumber(number);
+    return std::nullopt;
+}
+
 void Gui::setEnabled(ControlNumber c, bool enabled) {
     impl_->widget(c)->setEnabled(enabled);
 }
@@ -153,8 +160,8 @@ void Gui::setTextStyle(ControlNumber c, const FontChoice& font, std::optional<Co
                        std::optional<Color> background) {
     QWidget* widget = impl_->widget(c);
     QFont qfont(toQt(font.name), font.points);
-    qfont.setBold(font.style == FontStyle::Bold || font.style == FontStyle::BoldItalic);
-    qfont.setItalic(font.style == FontStyle::Italic || font.style == FontStyle::BoldItalic);
+    qfont.setBold(isBold(font.style));
+    qfont.setItalic(isItalic(font.style));
     qfont.setUnderline(font.underline);
     qfont.setStrikeOut(font.strikeOut);
     widget->setFont(qfont);

@@ -56,8 +56,8 @@ QFont fontOf(const FontChoice& choice) {
     QFont font(toQt(choice.name));
     // Points at 96 dots per inch, rounded as Windows does for a font height.
     font.setPixelSize(std::max(1, (choice.points * 96 + 36) / 72));
-    font.setBold(choice.style == FontStyle::Bold || choice.style == FontStyle::BoldItalic);
-    font.setItalic(choice.style == FontStyle::Italic || choice.style == FontStyle::BoldItalic);
+    font.setBold(isBold(choice.style));
+    font.setItalic(isItalic(choice.style));
     font.setUnderline(choice.underline);
     font.setStrikeOut(choice.strikeOut);
     return font;

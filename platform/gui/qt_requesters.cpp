@@ -134,8 +134,8 @@ namespace {
 // answers for the name.
 QFont qtFontOf(const FontChoice& choice) {
     QFont font(QFontInfo(QFont(toQt(choice.name))).family(), choice.points);
-    font.setBold(choice.style == FontStyle::Bold || choice.style == FontStyle::BoldItalic);
-    font.setItalic(choice.style == FontStyle::Italic || choice.style == FontStyle::BoldItalic);
+    font.setBold(isBold(choice.style));
+    font.setItalic(isItalic(choice.style));
     font.setUnderline(choice.underline);
     font.setStrikeOut(choice.strikeOut);
     return font;
@@ -145,11 +145,7 @@ FontChoice choiceOf(const QFont& font, Color color) {
     FontChoice choice;
     choice.name = fromQt(font.family());
     choice.points = std::max(1, font.pointSize());
-    const bool bold = font.bold(), italic = font.italic();
-    choice.style = bold && italic ? FontStyle::BoldItalic
-                   : bold         ? FontStyle::Bold
-                   : italic       ? FontStyle::Italic
-                                  : FontStyle::Normal;
+    choice.style = fontStyle(font.bold(), font.italic());
     choice.underline = font.underline();
     choice.strikeOut = font.strikeOut();
     choice.color = color;

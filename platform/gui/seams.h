@@ -21,6 +21,17 @@ struct FileChoice {
 
 enum class FontStyle { Normal, Bold, Italic, BoldItalic };
 
+constexpr bool isBold(FontStyle style) {
+    return style == FontStyle::Bold || style == FontStyle::BoldItalic;
+}
+constexpr bool isItalic(FontStyle style) {
+    return style == FontStyle::Italic || style == FontStyle::BoldItalic;
+}
+constexpr FontStyle fontStyle(bool bold, bool italic) {
+    if (bold) return italic ? FontStyle::BoldItalic : FontStyle::Bold;
+    return italic ? FontStyle::Italic : FontStyle::Normal;
+}
+
 struct FontChoice {
     std::string name = "Arial";
     int points = 10;

@@ -36,14 +36,6 @@ class ClipboardRoad : public MainWindowTest {
         pressMouse(gui, GAD_CANVAS, from);
         runLoop();
     }
-
-    // The control a dialog numbered itself, by its place.
-    std::optional<ControlNumber> dialogControl(gui::Rect place) const {
-        for (int n = 1000; n < 1400; ++n)
-            if (gui.controlExists(controlNumber(n)) && gui.controlRect(controlNumber(n)) == place)
-                return controlNumber(n);
-        return std::nullopt;
-    }
 };
 
 TEST_F(ClipboardRoad, CopyASelectionPasteItTurnItPlaceItAndUndo) {
@@ -79,7 +71,7 @@ TEST_F(ClipboardRoad, CopyASelectionPasteItTurnItPlaceItAndUndo) {
 
 TEST_F(ClipboardRoad, WriteATextAndPlaceIt) {
     clock.schedule(10, [this] {
-        const auto ok = dialogControl({210, 275, 60, 30});
+        const auto ok = gui.controlAt(WIN_ADD_TEXT, {210, 275, 60, 30});
         ASSERT_TRUE(ok.has_value());
         clickControl(gui, *ok);
     });

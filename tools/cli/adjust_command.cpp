@@ -159,7 +159,8 @@ Prepared usageFailure(int status) {
 }
 
 // An operation that changes the picture in place.
-ImageTransform inPlace(void (*operation)(Image&)) {
+template <class Operation>
+ImageTransform inPlace(Operation operation) {
     return [operation](Image picture) {
         operation(picture);
         return Result<Image>(std::move(picture));
@@ -209,10 +210,7 @@ Prepared prepareTwoColors(const Options& options) {
             *color = *value;
         }
     }
-    return {[settings](Image picture) {
-        twoColors(picture, settings);
-        return Result<Image>(std::move(picture));
-    }};
+    return {inPlace([settings](Image& picture) { twoColors(picture, settings); })};
 }
 
 Prepared prepareBrightness(const Options& options) {
@@ -232,10 +230,7 @@ Prepared prepareBrightness(const Options& options) {
         settings.blue = letters.find('b') != std::string::npos;
     }
     settings.overdrive = options.count("--overdrive") != 0;
-    return {[settings](Image picture) {
-        brightness(picture, settings);
-        return Result<Image>(std::move(picture));
-    }};
+    return {inPlace([settings](Image& picture) { brightness(picture, settings); })};
 }
 
 Prepared prepareContrast(const Options& options) {
@@ -245,10 +240,7 @@ Prepared prepareContrast(const Options& options) {
         if (!value) return usageFailure(badValue("--amount"));
         amount = *value;
     }
-    return {[amount](Image picture) {
-        contrast(picture, amount);
-        return Result<Image>(std::move(picture));
-    }};
+    return {inPlace([amount](Image& picture) { contrast(picture, amount); })};
 }
 
 // The sides given as --width and --height; a missing one stays empty.

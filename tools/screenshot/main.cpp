@@ -80,7 +80,7 @@ class Session {
                             gui::Rect slider, int position) {
         bool ok = false;
         clock_.schedule(20, [this, window, slider, position] {
-            const std::optional<ControlNumber> bar = controlAt(slider);
+            const std::optional<ControlNumber> bar = gui_.controlAt(window, slider);
             if (!bar) return;
             gui_.setValue(*bar, position);
             gui::Event moved;
@@ -209,15 +209,6 @@ class Session {
         event.y = at.y;
         event.keyCode = keyCode;
         gui_.postEvent(event);
-    }
-
-    // A dialog's control, by its place; dialogs number theirs from 1000 on.
-    std::optional<ControlNumber> controlAt(gui::Rect place) const {
-        for (int n = 1000; n < 1400; ++n) {
-            const ControlNumber c = controlNumber(n);
-            if (gui_.controlExists(c) && gui_.controlRect(c) == place) return c;
-        }
-        return std::nullopt;
     }
 
     void pointAt(gui::Point canvasPixel) {
