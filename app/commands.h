@@ -3,6 +3,8 @@
 // The program's commands, by the module that owns them. Each takes the program state (which
 // holds the windowing layer); none runs inside a Qt handler.
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 
 #include "app/state.h"
@@ -45,6 +47,24 @@ int processEvents(AppState& s);
 void dispatchEvent(AppState& s, const gui::Event& event);
 void canvasCallback(AppState& s, const gui::Event& event);
 void enterPressed(AppState& s);
+
+// The busy cursor for as long as a command works on a big picture: from 4 megapixels (or a
+// file of 1 MB) a command takes 150 ms or more on the machine the program is built on.
+// Events that arrive meanwhile wait in the queue and are taken afterwards, in order.
+constexpr std::size_t kBusyPixels = 4'000'000;
+constexpr std::uintmax_t kBusyFileBytes = 1'000'000;
+class BusyCursor {
+  public:
+    BusyCursor(gui::Gui& gui, bool longWork);
+    ~BusyCursor();
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+  private:
+    gui::Gui* gui_;
+};
+// True when a command on image `n` calls for the busy cursor.
+bool isBigPicture(const AppState& s, ImageNumber n);
 
 // ---- Quantize action (app/quantize_action.cpp).
 void applyQuantize(AppState& s);

@@ -2,6 +2,7 @@
 // before the next event is taken.
 
 #include "app/commands.h"
+#include "platform/image/pixel_buffer.h"
 
 namespace vd {
 
@@ -37,6 +38,8 @@ void dispatchControl(AppState& s, const gui::Event& event) {
 // its dialog whatever it ended with.
 void runImageOperation(AppState& s, int item) {
     const ImageNumber n = s.imageInView;
+    // Not over a dialog, which waits for the user.
+    const BusyCursor busy(*s.gui, item != MENU_TWO_COLORS && isBigPicture(s, n));
     switch (item) {
         case MENU_FLIP:
             flipCommand(s, n);
@@ -77,12 +80,16 @@ void dispatchMenu(AppState& s, int item) {
         return;
     }
     switch (item) {
-        case MENU_REVERT:
+        case MENU_REVERT: {
+            const BusyCursor busy(*s.gui, isBigPicture(s, IMG_ORIGINAL));
             revertImage(s);
             break;
-        case MENU_SET_WORK_AS_REFERENCE:
+        }
+        case MENU_SET_WORK_AS_REFERENCE: {
+            const BusyCursor busy(*s.gui, isBigPicture(s, s.imgWork));
             setWorkAsReference(s);
             break;
+        }
         case MENU_LOAD_IMAGE:
             loadImageFile(s);
             break;
@@ -176,10 +183,25 @@ void dispatchCustom(AppState& s, int number) {
 
 }  // namespace
 
+BusyCursor::BusyCursor(gui::Gui& gui, bool longWork) : gui_(longWork ? &gui : nullptr) {
+    if (gui_) gui_->beginBusy();
+}
+
+BusyCursor::~BusyCursor() {
+    if (gui_) gui_->endBusy();
+}
+
+bool isBigPicture(const AppState& s, ImageNumber n) {
+    const Image* image = s.images.get(n);
+    return image != nullptr && image->pixelCount() >= kBusyPixels;
+}
+
 int processEvents(AppState& s) {
     gui::Gui& g = *s.gui;
     do {
         dispatchEvent(s, g.waitEvent());
+        // A picture dropped by the command is not kept for one that never comes.
+        releaseSparePixels();
     } while (s.quitRequested != 1);
     if (g.requesters().askYesNo("End Program", "Are you sure?", gui::YesNoDefault::No)) return 0;
     s.quitRequested = 0;

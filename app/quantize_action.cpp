@@ -44,18 +44,26 @@ void applyQuantize(AppState& s) {
     }
     if (!s.images.exists(s.imgReference)) return;
 
+    const BusyCursor busy(g, isBigPicture(s, s.imgReference));
     saveUndo(s, s.imgWork);
-    s.images.copy(s.imgReference, s.imgWork);
     try {
+        const Image& reference = *s.images.get(s.imgReference);
+        // Methods that map write every pixel; the others reduce a copy, made when first
+        // written (until then the work image shares the reference's pixels).
+        if (quantizeMapsFromReference(method)) {
+            s.images.put(s.imgWork, Image::unfilled(reference.width(), reference.height(),
+                                                    reference.depth()));
+        } else {
+            s.images.copy(s.imgReference, s.imgWork);
+        }
         QuantizeContext context{&s.colorIndex, s.neuQuantArea};
-        Image* work = s.images.get(s.imgWork);
-        QuantizeOutcome result = work ? quantizeInto(*s.images.get(s.imgReference), *work,
-                                                     readSettings(g, row), context)
-                                      : QuantizeOutcome{{}, PaletteDisplay::Refresh, false};
+        QuantizeOutcome result =
+            quantizeInto(reference, *s.images.get(s.imgWork), readSettings(g, row), context);
         if (result.palette) s.currentPalette = std::move(*result.palette);
         showResultPalette(s, result.display);
     } catch (const std::bad_alloc&) {
-        // The work image keeps the plain copy of the reference; it is still shown.
+        // The work image becomes the plain copy of the reference; it is still shown.
+        s.images.copy(s.imgReference, s.imgWork);
     }
     switchView(s, GAD_VIEW_WORK);
 }

@@ -167,6 +167,8 @@ struct AppState {
     int pickArmed = 0;
 
     std::string loadedPath;
+    // The status bar's file field says why a file could not be read, until the next redraw.
+    bool statusNamesUnreadFile = false;
     std::string loadedTitle;
     bool firstLoad = true;
     int newImageWidth = 800;

@@ -28,7 +28,7 @@ const Bytes& photoPngBytes() {
             std::fprintf(stderr, "%s\n", read.error().c_str());
             std::exit(1);
         }
-        return std::move(read).value();
+        return Bytes(read.value().begin(), read.value().end());
     }();
     return bytes;
 }

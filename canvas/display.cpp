@@ -30,7 +30,12 @@ void resizeCanvasTo(AppState& s, int width, int height) {
     gui.setCanvasSize(GAD_CANVAS, {width, height});
     gui.setScrollContentSize(GAD_SCROLL, {width, height});
     setCanvasBounds(s, GAD_CANVAS);
-    gui.setStatusText(WIN_MAIN, 0, fileAndSizeText(s.loadedPath, width, height));
+}
+
+void showFileAndSize(AppState& s) {
+    const Image& canvas = s.gui->canvasPixels(GAD_CANVAS);
+    s.gui->setStatusText(WIN_MAIN, 0,
+                         fileAndSizeText(s.loadedPath, canvas.width(), canvas.height()));
 }
 
 // The w / h ratio as the status line shows it: single precision, five decimals.
@@ -44,19 +49,22 @@ std::string ratioText(int width, int height) {
 }  // namespace
 
 void refreshDisplay(AppState& s) {
-    Image* image = s.images.get(s.imageInView);
+    const Image* image = s.images.get(s.imageInView);
     if (image == nullptr) return;
     gui::Gui& gui = *s.gui;
 
+    // An opaque picture replaces everything, any selection outline included, so the canvas
+    // simply shares its pixels until something is drawn on it. A transparent one is blended
+    // by its own alpha and shows what the canvas held.
     const Image& canvas = gui.canvasPixels(GAD_CANVAS);
-    if (canvas.width() != image->width() || canvas.height() != image->height())
-        resizeCanvasTo(s, image->width(), image->height());
-
-    // Blended by the picture's own alpha, so a transparent picture shows what the canvas held;
-    // an opaque one replaces everything, any selection outline included.
-    DrawTarget target(gui.canvasPixels(GAD_CANVAS));
-    target.drawImageBlended(*image, 0, 0);
+    const bool newSize = canvas.width() != image->width() || canvas.height() != image->height();
+    if (!image->hasAlpha()) gui.canvasPixels(GAD_CANVAS) = *image;
+    if (newSize) resizeCanvasTo(s, image->width(), image->height());
+    if (image->hasAlpha()) DrawTarget(gui.canvasPixels(GAD_CANVAS)).drawImageBlended(*image, 0, 0);
     gui.canvasUpdated(GAD_CANVAS);
+    // A message put in the file field (a file that could not be read) lasts until now.
+    if (newSize || s.statusNamesUnreadFile) showFileAndSize(s);
+    s.statusNamesUnreadFile = false;
 
     if (s.Selection.active == 1) clearSelection(s);
     gui.setText(GAD_UNIQUE_COUNT, std::to_string(countColors(*image)));

@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <filesystem>
 #include <new>
 #include <string>
@@ -29,24 +30,25 @@ bool somethingExistsAt(const std::string& path) {
     return status.type() != std::filesystem::file_type::not_found;
 }
 
-// Both copies are made before anything changes, so running out of memory leaves the
-// reference, the base image and the undo state as they were.
-bool installLoadedImage(AppState& s, Image&& picture) {
-    Image reference;
-    try {
-        reference = picture;
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+// The reference and the base image that Revert restores share the decoded pixels until
+// either is changed.
+void installLoadedImage(AppState& s, Image&& picture) {
     if (s.firstLoad) {
         // The start pattern is not worth an undo step.
         s.firstLoad = false;
     } else {
         saveUndo(s, s.imgReference);
     }
-    s.images.put(s.imgReference, std::move(reference));
+    s.images.put(s.imgReference, picture);
     s.images.put(IMG_ORIGINAL, std::move(picture));
-    return true;
+}
+
+// Where the user looks, without a question box: field 0 of the status bar, until the
+// picture is next shown.
+void reportUnreadableFile(AppState& s, const std::string& path, const std::string& reason) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    s.gui->setStatusText(WIN_MAIN, 0, "cannot read " + name + ": " + reason);
+    s.statusNamesUnreadFile = true;
 }
 
 // Asks for the name to save under; empty when the user cancelled or declined to overwrite.
@@ -70,11 +72,17 @@ void loadImageFile(AppState& s) {
     const gui::FileChoice choice =
         s.gui->requesters().openFile(kLoadTitle, s.gui->desktop().picturesFolder(), kLoadFilters);
     if (choice.path.empty()) return;
+    std::error_code unknownSize;
+    const std::uintmax_t bytes = std::filesystem::file_size(choice.path, unknownSize);
+    const BusyCursor busy(*s.gui, !unknownSize && bytes >= kBusyFileBytes);
     // Recognised by content, so the "*.*" filter opens any picture whatever its name.
     Result<DecodedImage> decoded = readImageFile(choice.path);
     // An unreadable file leaves everything as it was, the remembered name included.
-    if (!decoded) return;
-    if (!installLoadedImage(s, std::move(decoded.value().image))) return;
+    if (!decoded) {
+        reportUnreadableFile(s, choice.path, decoded.error());
+        return;
+    }
+    installLoadedImage(s, std::move(decoded.value().image));
     s.loadedPath = choice.path;
     s.loadedTitle = fileTitle(choice.path);
     switchView(s, GAD_VIEW_REFERENCE);
@@ -87,7 +95,10 @@ void saveImageFile(AppState& s) {
     const std::string path = chooseSavePath(s, format);
     if (path.empty()) return;
     // The write goes through a temporary file, so a failure keeps any old file intact.
-    const Status written = writeImageFile(*picture, path, format);
+    const Status written = [&] {
+        const BusyCursor busy(*s.gui, isBigPicture(s, s.imageInView));
+        return writeImageFile(*picture, path, format);
+    }();
     if (!written) {
         s.gui->requesters().showError(kSaveTitle,
                                       "Could not save " + path + ": " + written.error());

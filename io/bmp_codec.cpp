@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
 #include <new>
 #include <span>
 #include <vector>
@@ -106,8 +107,10 @@ class BitFieldDecoder {
     int bytesPerPixel_;
 };
 
+// Every stored row is there (parseLayout checked it) and each row decoder writes all its
+// pixels, alpha included, so the picture needs no fill first.
 Image decodeUncompressed(std::span<const std::uint8_t> file, const Layout& layout) {
-    Image image(layout.width, layout.height, layout.hasAlpha() ? 32 : 24);
+    Image image = Image::unfilled(layout.width, layout.height, layout.hasAlpha() ? 32 : 24);
     const PaletteTable palette = paletteTable(layout);
     const BitFieldDecoder bitFields(layout);
     const std::int64_t stride = layout.rowStride();
@@ -127,6 +130,11 @@ Image decodeUncompressed(std::span<const std::uint8_t> file, const Layout& layou
 
 // Where a run-length stream writes: a cursor that never leaves the picture. Pixels a run
 // puts past the end of a row are dropped, and so is everything after the last row.
+//
+// The cursor only moves forward, through the rows in the order the stream stores them, so
+// everything behind it has been written. Pixels it passes over (deltas, early line ends)
+// are made black as it passes them, and finish() blackens whatever the stream never reached:
+// the picture starts unfilled and each pixel is written once.
 class RleCursor {
   public:
     RleCursor(Image& image, bool topDown) : image_(image), topDown_(topDown) {}
@@ -137,24 +145,31 @@ class RleCursor {
     template <class Pick>
     void write(int count, Pick pick) {
         if (finished()) return;
-        Color* row = image_.row(topDown_ ? line_ : image_.height() - 1 - line_);
+        Color* row = currentRow();
         const int end = std::min(x_ + count, image_.width());
         for (int i = 0; x_ + i < end; ++i)
             row[x_ + i] = pick(i);
-        advance(count);
+        x_ = end;
     }
-    void endLine() {
-        x_ = 0;
-        ++line_;
-    }
-    void moveBy(int dx, int dy) {
-        advance(dx);
-        line_ += dy;
-    }
+    void endLine() { skipTo(line_ + 1, 0); }
+    // x stays at most one past the row, so a long run of deltas cannot overflow it.
+    void moveBy(int dx, int dy) { skipTo(line_ + dy, std::min(x_ + dx, image_.width())); }
+    void finish() { skipTo(image_.height(), 0); }
 
   private:
-    // x stays at most one past the row, so a long run of escapes cannot overflow it.
-    void advance(int count) { x_ = std::min(x_ + count, image_.width()); }
+    Color* currentRow() { return image_.row(topDown_ ? line_ : image_.height() - 1 - line_); }
+
+    // Moves to (line, x), at or after the cursor, blackening the pixels in between.
+    void skipTo(int line, int x) {
+        while (line_ < line && !finished()) {
+            std::fill(currentRow() + x_, currentRow() + image_.width(), kOpaqueBlack);
+            ++line_;
+            x_ = 0;
+        }
+        if (finished()) return;
+        std::fill(currentRow() + x_, currentRow() + x, kOpaqueBlack);
+        x_ = x;
+    }
 
     Image& image_;
     bool topDown_;
@@ -186,9 +201,9 @@ std::size_t decodeAbsoluteRun(std::span<const std::uint8_t> data, std::size_t po
 
 // Decodes RLE8 or RLE4 pairs until the end-of-bitmap escape, the last row or the end of
 // the data. Pixels the stream never sets (skipped by deltas, early line ends or an early
-// end) stay black.
+// end) are black.
 Image decodeRunLength(std::span<const std::uint8_t> file, const Layout& layout) {
-    Image image(layout.width, layout.height, 24, kOpaqueBlack);
+    Image image = Image::unfilled(layout.width, layout.height, 24);
     const PaletteTable palette = paletteTable(layout);
     const bool fourBit = layout.encoding == Encoding::Rle4;
     const std::span<const std::uint8_t> data = file.subspan(layout.pixelOffset);
@@ -218,10 +233,11 @@ Image decodeRunLength(std::span<const std::uint8_t> file, const Layout& layout) 
             pos = decodeAbsoluteRun(data, pos, value, fourBit, palette, cursor);
         }
     }
+    cursor.finish();
     return image;
 }
 
-// Little-endian output into a buffer sized in advance.
+// Little-endian output into the header, a buffer sized in advance.
 class ByteWriter {
   public:
     explicit ByteWriter(std::uint8_t* out) : out_(out) {}
@@ -267,22 +283,53 @@ void writeInfoHeaderStart(ByteWriter& out, std::uint32_t headerSize, const Image
     out.u32(0);  // colours important
 }
 
+// The rows are appended bottom-up to a file reserved at its final size, each through a
+// row buffer whose padding stays zero: the file is written once, never zero-filled first.
+template <class ConvertRow>
+void appendRows(const Image& image, std::size_t stride, std::vector<std::uint8_t>& file,
+                ConvertRow convertRow) {
+    std::vector<std::uint8_t> row(stride, 0);
+    for (int y = image.height() - 1; y >= 0; --y) {
+        convertRow(image.row(y), image.width(), row.data());
+        file.insert(file.end(), row.begin(), row.end());
+    }
+}
+
+void toBgr(const Color* src, int width, std::uint8_t* dst) {
+    for (int x = 0; x < width; ++x, dst += 3) {
+        dst[0] = static_cast<std::uint8_t>(blueOf(src[x]));
+        dst[1] = static_cast<std::uint8_t>(greenOf(src[x]));
+        dst[2] = static_cast<std::uint8_t>(redOf(src[x]));
+    }
+}
+
+// B, G, R, A in memory is R and B of a Color swapped, a whole word at a time.
+static_assert(std::endian::native == std::endian::little, "toBgra stores words as bytes");
+void toBgra(const Color* src, int width, std::uint8_t* dst) {
+    for (int x = 0; x < width; ++x, dst += 4) {
+        const Color c = src[x];
+        const std::uint32_t swapped = (c & 0xFF00FF00u) | ((c >> 16) & 0xFFu) | ((c & 0xFFu) << 16);
+        std::memcpy(dst, &swapped, 4);
+    }
+}
+
+// A file of `pixelOffset` header bytes, with room reserved for the pixels after them.
+std::vector<std::uint8_t> startFile(std::size_t pixelOffset, std::size_t imageBytes) {
+    std::vector<std::uint8_t> file;
+    file.reserve(pixelOffset + imageBytes);
+    file.resize(pixelOffset);
+    return file;
+}
+
 std::vector<std::uint8_t> encode24(const Image& image) {
     const std::size_t stride = (static_cast<std::size_t>(image.width()) * 3 + 3) & ~std::size_t{3};
     const std::size_t imageBytes = stride * image.height();
     const std::size_t pixelOffset = kFileHeaderSize + kInfoHeaderSize;
-    std::vector<std::uint8_t> file(pixelOffset + imageBytes, 0);
+    std::vector<std::uint8_t> file = startFile(pixelOffset, imageBytes);
     ByteWriter out(file.data());
-    writeFileHeader(out, file.size(), pixelOffset);
+    writeFileHeader(out, pixelOffset + imageBytes, pixelOffset);
     writeInfoHeaderStart(out, kInfoHeaderSize, image, 24, 0, imageBytes);
-    for (int y = 0; y < image.height(); ++y) {
-        std::uint8_t* dst = file.data() + pixelOffset + (image.height() - 1 - y) * stride;
-        for (Color c : std::span(image.row(y), image.width())) {
-            *dst++ = static_cast<std::uint8_t>(blueOf(c));
-            *dst++ = static_cast<std::uint8_t>(greenOf(c));
-            *dst++ = static_cast<std::uint8_t>(redOf(c));
-        }
-    }
+    appendRows(image, stride, file, toBgr);
     return file;
 }
 
@@ -292,9 +339,9 @@ std::vector<std::uint8_t> encode32(const Image& image) {
     const std::size_t stride = static_cast<std::size_t>(image.width()) * 4;
     const std::size_t imageBytes = stride * image.height();
     const std::size_t pixelOffset = kFileHeaderSize + kV5HeaderSize;
-    std::vector<std::uint8_t> file(pixelOffset + imageBytes, 0);
+    std::vector<std::uint8_t> file = startFile(pixelOffset, imageBytes);
     ByteWriter out(file.data());
-    writeFileHeader(out, file.size(), pixelOffset);
+    writeFileHeader(out, pixelOffset + imageBytes, pixelOffset);
     writeInfoHeaderStart(out, kV5HeaderSize, image, 32, 3, imageBytes);
     out.u32(0x00FF0000u);  // red
     out.u32(0x0000FF00u);  // green
@@ -304,15 +351,7 @@ std::vector<std::uint8_t> encode32(const Image& image) {
     out.zeros(36 + 12);  // end points and gamma, unused with sRGB
     out.u32(kIntentImages);
     out.zeros(12);  // profile offset, profile size, reserved
-    for (int y = 0; y < image.height(); ++y) {
-        std::uint8_t* dst = file.data() + pixelOffset + (image.height() - 1 - y) * stride;
-        for (Color c : std::span(image.row(y), image.width())) {
-            *dst++ = static_cast<std::uint8_t>(blueOf(c));
-            *dst++ = static_cast<std::uint8_t>(greenOf(c));
-            *dst++ = static_cast<std::uint8_t>(redOf(c));
-            *dst++ = static_cast<std::uint8_t>(alphaOf(c));
-        }
-    }
+    appendRows(image, stride, file, toBgra);
     return file;
 }
 

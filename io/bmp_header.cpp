@@ -6,6 +6,8 @@
 #include <string>
 
 #include "io/bmp_format.h"
+#include "io/claimed_size.h"
+#include "io/image_codec.h"
 #include "platform/image/image.h"
 
 namespace vd::bmp {
@@ -134,10 +136,7 @@ Status readSize(const InfoHeader& info, Layout& layout) {
     // Only the 32-bit headers can say "top-down" with a negative height.
     layout.topDown = info.height < 0;
     const std::int64_t height = info.height < 0 ? -info.height : info.height;
-    if (!sizeIsAllowed(info.width, height)) {
-        return Error{"the BMP picture is too large (" + std::to_string(info.width) + " x " +
-                     std::to_string(height) + ")"};
-    }
+    if (!sizeIsAllowed(info.width, height)) return Error{tooLargeReason(info.width, height)};
     layout.width = static_cast<int>(info.width);
     layout.height = static_cast<int>(height);
     return {};
@@ -263,3 +262,18 @@ Result<Layout> parseLayout(std::span<const std::uint8_t> file) {
 }
 
 }  // namespace vd::bmp
+
+namespace vd {
+
+// The same header reading the decoder does, so that both see the same size.
+std::optional<ClaimedSize> claimedBmpSize(std::span<const std::uint8_t> start) {
+    if (start.size() < bmp::kFileHeaderSize + 4 || start[0] != 'B' || start[1] != 'M') {
+        return std::nullopt;
+    }
+    auto info = bmp::readInfoHeader(start);
+    if (!info || info.value().width <= 0 || info.value().height == 0) return std::nullopt;
+    const std::int64_t height = info.value().height;
+    return ClaimedSize{info.value().width, height < 0 ? -height : height};
+}
+
+}  // namespace vd

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 namespace vd {
 
@@ -23,6 +24,7 @@ public:
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     ~FileDescriptor() { close(); }
     int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
     int close() {
         int rc = fd_ >= 0 ? ::close(fd_) : 0;
         fd_ = -1;
@@ -45,24 +47,62 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-Result<std::vector<std::uint8_t>> readFileBytes(const std::string& path, std::uint64_t maxBytes) {
+Result<InputFile> InputFile::open(const std::string& path, std::uint64_t maxBytes) {
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0) return systemError("cannot open");
     struct stat info {};
     if (::fstat(file.get(), &info) != 0) return systemError("cannot read");
     if (!S_ISREG(info.st_mode)) return Error{"not a regular file"};
     if (static_cast<std::uint64_t>(info.st_size) > maxBytes) return Error{"file too large"};
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size));
+    return InputFile(file.release(), static_cast<std::uint64_t>(info.st_size));
+}
+
+InputFile::InputFile(InputFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), size_(other.size_) {}
+
+InputFile& InputFile::operator=(InputFile&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        size_ = other.size_;
+    }
+    return *this;
+}
+
+InputFile::~InputFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+Result<std::size_t> InputFile::readAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
     std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::read(file.get(), bytes.data() + done, bytes.size() - done);
+    while (done < out.size()) {
+        ssize_t n = ::pread(fd_, out.data() + done, out.size() - done,
+                            static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return systemError("cannot read");
-        if (n == 0) break;  // the file shrank while we read it
+        if (n == 0) break;  // the end of the file, or it shrank while we read it
         done += static_cast<std::size_t>(n);
     }
-    bytes.resize(done);
+    return done;
+}
+
+Result<FileBytes> InputFile::readAll() const {
+    FileBytes bytes;
+    try {
+        bytes.resize(static_cast<std::size_t>(size_));
+    } catch (const std::bad_alloc&) {
+        return Error{"not enough memory to read the file"};
+    }
+    auto done = readAt(0, bytes);
+    if (!done) return Error{done.error()};
+    bytes.resize(done.value());
     return bytes;
+}
+
+Result<FileBytes> readFileBytes(const std::string& path, std::uint64_t maxBytes) {
+    auto file = InputFile::open(path, maxBytes);
+    if (!file) return Error{file.error()};
+    return file.value().readAll();
 }
 
 Status writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {

@@ -1,11 +1,13 @@
 #include "io/image_codec.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
+#include "io/claimed_size.h"
 #include "io/file_io.h"
 
 namespace vd {
@@ -18,6 +20,12 @@ const char* formatName(ImageFormat format) {
         case ImageFormat::Unknown: break;
     }
     return "unknown";
+}
+
+std::string tooLargeReason(std::int64_t width, std::int64_t height) {
+    static_assert(kMaxImagePixels == 100'000'000, "the reason names the limit");
+    return std::to_string(width) + " x " + std::to_string(height) +
+           " pixels, over the 100-megapixel limit";
 }
 
 ImageFormat detectFormat(std::span<const std::uint8_t> bytes) {
@@ -55,8 +63,30 @@ Result<DecodedImage> decodeImage(std::span<const std::uint8_t> bytes) {
     return DecodedImage{std::move(image).value(), format};
 }
 
+namespace {
+
+// Holds the PNG signature and IHDR, BMP headers with their masks, and the first segments of
+// most JPEG files; segments past it are read by offset.
+constexpr std::size_t kHeaderBytes = 4096;
+
+}  // namespace
+
 Result<DecodedImage> readImageFile(const std::string& path) {
-    auto bytes = readFileBytes(path);
+    auto file = InputFile::open(path);
+    if (!file) return Error{file.error()};
+    const InputFile& input = file.value();
+    std::array<std::uint8_t, kHeaderBytes> start;
+    auto startSize = input.readAt(0, start);
+    if (!startSize) return Error{startSize.error()};
+    const std::span<const std::uint8_t> header(start.data(), startSize.value());
+    const ReadAt readAt = [&input](std::uint64_t offset, std::span<std::uint8_t> out) {
+        auto got = input.readAt(offset, out);
+        return got ? got.value() : std::size_t{0};
+    };
+    if (Status size = checkClaimedSize(detectFormat(header), header, readAt); !size) {
+        return Error{size.error()};
+    }
+    auto bytes = input.readAll();
     if (!bytes) return Error{bytes.error()};
     return decodeImage(bytes.value());
 }

@@ -20,6 +20,10 @@ ImageFormat detectFormat(std::span<const std::uint8_t> bytes);
 // The format a file name's extension asks for when writing (.png, .jpg, .jpeg, .bmp; any case).
 ImageFormat formatForExtension(std::string_view path);
 
+// Why a picture of this size is refused: "W x H pixels, over the 100-megapixel limit". The
+// same words for every format, and for a side over the limit too.
+std::string tooLargeReason(std::int64_t width, std::int64_t height);
+
 // Decoders. Each gives a 24-bit image, or a 32-bit one where the file carries transparency,
 // or the reason the content was refused. Claimed sizes are checked against the image limits
 // and against the length of the data before anything is allocated.
@@ -40,6 +44,8 @@ struct DecodedImage {
 
 // Decodes by content.
 Result<DecodedImage> decodeImage(std::span<const std::uint8_t> bytes);
+// Reads the start of the file first, and refuses a picture larger than the limits before
+// the rest is read.
 Result<DecodedImage> readImageFile(const std::string& path);
 Result<std::vector<std::uint8_t>> encodeImage(const Image& image, ImageFormat format);
 // Encodes, then writes through a temporary file, so a failure leaves `path` as it was.

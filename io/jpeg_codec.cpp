@@ -216,14 +216,13 @@ Result<Image> decodeJpeg(std::span<const std::uint8_t> bytes) {
     j_decompress_ptr cinfo = decoder.cinfo();
     const JDIMENSION width = cinfo->image_width;
     const JDIMENSION height = cinfo->image_height;
-    if (!sizeIsAllowed(width, height)) {
-        return Error{"the picture is too large (" + std::to_string(width) + " x " +
-                     std::to_string(height) + " pixels)"};
-    }
+    if (!sizeIsAllowed(width, height)) return Error{tooLargeReason(width, height)};
 
     Result<Image> image = Error{"not enough memory for the picture"};
     try {
-        image = Image(static_cast<int>(width), static_cast<int>(height), 24);
+        // readScanlines writes every row or fails (libjpeg makes up the rows of a file that
+        // ends early), and both output layouts set the alpha byte.
+        image = Image::unfilled(static_cast<int>(width), static_cast<int>(height), 24);
     } catch (const std::bad_alloc&) {
         return image;
     }

@@ -15,6 +15,7 @@
 #include <new>
 #include <string>
 
+#include "io/claimed_size.h"
 #include "io/image_codec.h"
 
 namespace vd {
@@ -189,15 +190,13 @@ Error pngError(const PngStream& stream) {
     return Error{std::string("damaged or unsupported PNG file (") + stream.message + ")"};
 }
 
-Error tooLarge(std::uint32_t width, std::uint32_t height) {
-    return Error{"the picture is too large (" + std::to_string(width) + " x " +
-                 std::to_string(height) + " pixels)"};
-}
-
 Result<Image> allocateImage(const PngHeader& header) {
     try {
-        return Image(static_cast<int>(header.width), static_cast<int>(header.height),
-                     header.hasTransparency ? 32 : 24);
+        // Every pixel is written: each pass fills its own pixels of the rows, the seven
+        // passes of an interlaced file together cover the picture, and the alpha byte comes
+        // from the file or from the filler.
+        return Image::unfilled(static_cast<int>(header.width), static_cast<int>(header.height),
+                               header.hasTransparency ? 32 : 24);
     } catch (const std::bad_alloc&) {
         return Error{"not enough memory for the picture"};
     }
@@ -212,9 +211,28 @@ void readRows(png_structp png, int passes, Image& image) {
     png_read_end(png, nullptr);
 }
 
+// What the file can take at most: the filtered rows stored uncompressed, deflate's block
+// overhead, and the chunk framing. Reserved up front, the output is never copied as it
+// grows, and the pages it does not reach are never touched.
+std::size_t encodedSizeBound(const Image& image) {
+    const std::size_t channels = image.hasAlpha() ? 4 : 3;
+    const std::size_t raw =
+        image.pixelCount() * channels + static_cast<std::size_t>(image.height());
+    const std::size_t deflated = ::compressBound(static_cast<uLong>(raw));
+    const std::size_t chunks = deflated / kIdatChunkBytes + 1;
+    constexpr std::size_t kSignatureHeaderAndEnd = 8 + 25 + 12;
+    return kSignatureHeaderAndEnd + deflated + chunks * 12;
+}
+
 }  // namespace
 
 Result<Image> decodePng(std::span<const std::uint8_t> bytes) {
+    // Sides over the limit are refused here, in the words used for every format, before
+    // libpng's own limit would call the file damaged.
+    const auto claimed = claimedPngSize(bytes);
+    if (claimed && !sizeIsAllowed(claimed->width, claimed->height)) {
+        return Error{tooLargeReason(claimed->width, claimed->height)};
+    }
     PngStream stream;
     stream.input = bytes.data();
     stream.inputSize = bytes.size();
@@ -234,7 +252,9 @@ Result<Image> decodePng(std::span<const std::uint8_t> bytes) {
         header = readHeader(png, info);
     });
     if (!headerRead) return pngError(stream);
-    if (!sizeIsAllowed(header.width, header.height)) return tooLarge(header.width, header.height);
+    if (!sizeIsAllowed(header.width, header.height)) {
+        return Error{tooLargeReason(header.width, header.height)};
+    }
     if (minimumRawBytes(header) > bytes.size() * kMaxDeflateRatio + kDeflateSlack) {
         return Error{"the PNG file is too short for the picture size it claims"};
     }
@@ -258,6 +278,11 @@ Result<Image> decodePng(std::span<const std::uint8_t> bytes) {
 Result<std::vector<std::uint8_t>> encodePng(const Image& image) {
     if (image.empty()) return Error{"no image to save"};
     std::vector<std::uint8_t> output;
+    try {
+        output.reserve(encodedSizeBound(image));
+    } catch (const std::bad_alloc&) {
+        return Error{"not enough memory to write a PNG file"};
+    }
     PngStream stream;
     stream.output = &output;
     PngWriter writer(stream);

@@ -34,7 +34,13 @@ NearestGrid::NearestGrid(const ColorIndex& index)
     }
     const int count = index.colorCount();
     cells_.assign(std::size_t{1} << (3 * kIndexBits), count > kMaxGridColors ? kWalk : kUnbuilt);
+    // Only palettes of more colours than a list holds can have cells that walk; their cache is
+    // made here, so that a mapping has its large tables before it writes a pixel.
+    if (count > kMaxListCandidates) walkSlots_.assign(kWalkSlots, WalkSlot{kNoQuery, 0});
     if (count > kMaxGridColors) return;
+    answers_.resize(256);
+    for (int i = 0; i < 256; ++i)
+        answers_[i] = static_cast<std::uint8_t>(i);
     for (int i = 1; i <= count; ++i)
         all_.push_back(static_cast<std::uint16_t>(i));
     std::vector<std::uint32_t> colors(sorted_.begin() + 1, sorted_.end() - 1);
@@ -98,19 +104,30 @@ void NearestGrid::dropHiddenDuplicates(std::vector<std::uint16_t>& kept, Box box
 }
 
 Color NearestGrid::nearestElsewhere(Color c, std::uint32_t word) {
-    if ((word & 0xFFFF) == kUnbuilt) {
+    if (word == kUnbuilt) {
         word = cells_[cellOf(c)] = buildCell(c);
-        if ((word & 0xFFFF) == kSplit) return nearestAmong(c, subcells_[subcellOf(c, word)]);
-        if (!isMarker(word)) return nearestAmong(c, word);
+        if (!(word & kMarker)) return answerOf(c, word);
     }
-    if ((word & 0xFFFF) == kWalk) return index_.nearest(c);
-    const Range list = lists_[word >> 16];
+    if (word == kWalk) return nearestByWalk(c);
+    const Range list = lists_[word >> 8];
+    return sorted_[nearestPosition(
+        c, std::span<const std::uint16_t>(listPositions_).subspan(list.begin, list.count))];
+}
+
+Color NearestGrid::nearestByWalk(Color c) {
+    if (walkSlots_.empty()) walkSlots_.assign(kWalkSlots, WalkSlot{kNoQuery, 0});
+    const std::uint32_t query = c & kRgbMask;
+    WalkSlot& slot = walkSlots_[(query * 0x9E3779B1u) >> (32 - kWalkSlotBits)];
+    if (slot.query != query) slot = WalkSlot{query, index_.nearest(query)};
+    return slot.answer;
+}
+
+int NearestGrid::nearestPosition(Color c, std::span<const std::uint16_t> candidates) const {
     const int start = start_[greenOf(c)];
     std::uint64_t best = ~std::uint64_t{0};
-    for (std::uint32_t i = list.begin; i < list.begin + list.count; ++i) {
-        best = std::min(best, keyOf(c, listPositions_[i], start));
-    }
-    return entryOfKey(best, start);
+    for (const std::uint16_t position : candidates)
+        best = std::min(best, keyOf(c, position, start));
+    return positionOfKey(best, start);
 }
 
 // The candidates of the block at `level` that holds cell (cr, cg, cb).
@@ -140,41 +157,42 @@ std::uint32_t NearestGrid::buildCell(Color c) {
     const int side = 1 << kCellBits;
     screen(from, Box{cr * side, cg * side, cb * side, side}, kept_);
 
-    if (kept_.size() == 1) return candidateWord();
-    if (static_cast<int>(kept_.size()) <= kSlots) {
-        return subcells_.size() / 8 <= 0xFFFF
-                   ? splitCell(Box{cr * side, cg * side, cb * side, side})
-                   : candidateWord();
+    if (kept_.size() == 1) return static_cast<std::uint32_t>(kept_[0] - 1) << 8;
+    if (static_cast<int>(kept_.size()) > kMaxListCandidates) return kWalk;
+    if (answers_.size() + 64 <= kMaxAnswers) {
+        return answerBlock(Box{cr * side, cg * side, cb * side, side});
     }
-    if (static_cast<int>(kept_.size()) > kMaxListCandidates || lists_.size() > 0xFFFF) return kWalk;
+    if (lists_.size() >= (std::size_t{1} << 24)) return kWalk;
     lists_.push_back(Range{static_cast<std::uint32_t>(listPositions_.size()),
                            static_cast<std::uint32_t>(kept_.size())});
     listPositions_.insert(listPositions_.end(), kept_.begin(), kept_.end());
-    return kCrowded | static_cast<std::uint32_t>(lists_.size() - 1) << 16;
+    return kCrowded | static_cast<std::uint32_t>(lists_.size() - 1) << 8;
 }
 
-// The word for the candidates in kept_ (one to four of them).
-std::uint32_t NearestGrid::candidateWord() const {
-    std::uint32_t word = 0;
-    for (int slot = 0; slot < kSlots; ++slot) {
-        const int position = kept_[std::min<std::size_t>(slot, kept_.size() - 1)];
-        word |= static_cast<std::uint32_t>(position - 1) << (8 * slot);
-    }
-    return word;
-}
-
-// Screens the cell's candidates (in kept_) again for each of its eight sub-cells.
-std::uint32_t NearestGrid::splitCell(Box cell) {
-    const auto block = static_cast<std::uint32_t>(subcells_.size() / 8);
+// The answers for every value of the cell whose candidates are in kept_, each sub-cell of
+// 2 x 2 x 2 values screened again first: most keep one candidate, and their eight answers
+// need no distances.
+std::uint32_t NearestGrid::answerBlock(Box cell) {
+    // Where the values of a sub-cell sit in the block, from the place of its first value.
+    static constexpr std::array<std::uint32_t, 8> kInSubcell = {0, 1, 4, 5, 16, 17, 20, 21};
+    const auto base = static_cast<std::uint32_t>(answers_.size());
+    answers_.resize(answers_.size() + 64);
     cellKept_ = kept_;
-    const int side = cell.side / 2;
     for (int sub = 0; sub < 8; ++sub) {
-        const Box box{cell.r0 + (sub & 1) * side, cell.g0 + (sub >> 1 & 1) * side,
-                      cell.b0 + (sub >> 2) * side, side};
-        screen(cellKept_, box, kept_);
-        subcells_.push_back(candidateWord());
+        const int r0 = cell.r0 + (sub & 1) * 2, g0 = cell.g0 + (sub >> 1 & 1) * 2,
+                  b0 = cell.b0 + (sub >> 2) * 2;
+        screen(cellKept_, Box{r0, g0, b0, 2}, kept_);
+        std::uint8_t* out = answers_.data() + base + valueOf(makeColor(r0, g0, b0));
+        for (int i = 0; i < 8; ++i) {
+            const int position =
+                kept_.size() == 1
+                    ? kept_[0]
+                    : nearestPosition(makeColor(r0 + (i & 1), g0 + (i >> 1 & 1), b0 + (i >> 2)),
+                                      kept_);
+            out[kInSubcell[i]] = static_cast<std::uint8_t>(position - 1);
+        }
     }
-    return kSplit | block << 16;
+    return base << 8 | kPerValue;
 }
 
 }  // namespace vd

@@ -21,51 +21,49 @@ namespace vd {
 // the walk only skips entries whose green difference alone already reaches the best
 // distance, and those are examined later than the winner anyway.
 //
-// Most cells have at most four candidates; their table positions sit in the cell's own word
-// and are all evaluated without a branch, which keeps a dithered scan (where every search
-// waits for the one before) free of mispredictions. Crowded cells keep a list elsewhere or,
-// beyond that, use the walk itself. Cells are built when first asked for. Palettes of more
-// than 256 colours always use the walk. The index must outlive the grid, unchanged.
+// That choice is made when a cell is built, not when it is asked: a cell with one candidate
+// names it, and a cell with more holds a block of 64 answers, one per value inside it. A
+// query is then a few loads and no branch that depends on the colour, which matters in a
+// dithered scan, where every search waits for the one before and a misprediction or a
+// distance computation lands on that chain. To keep building cheap, a block's cell is first
+// screened again for each of its eight 2 x 2 x 2 sub-cells, most of which keep a single
+// candidate. Cells are built when first asked for; cells whose block would not fit keep a
+// list of candidates instead, and cells with very many use the walk itself. Palettes of more
+// than 256 colours always use the walk. The walk's answers go through a cache of recent
+// queries, since a photograph asks for the same colours again and again. The index must
+// outlive the grid, unchanged.
 class NearestGrid {
   public:
     explicit NearestGrid(const ColorIndex& index);
 
     [[gnu::always_inline]] Color nearest(Color c) {
         const std::uint32_t word = cells_[cellOf(c)];
-        if ((word & 0xFFFF) == kSplit) return nearestAmong(c, subcells_[subcellOf(c, word)]);
-        if (isMarker(word)) return nearestElsewhere(c, word);
-        return nearestAmong(c, word);
+        if (word & kMarker) [[unlikely]] return nearestElsewhere(c, word);
+        return answerOf(c, word);
     }
 
   private:
-    // A cell word holds four bytes, each a table position minus one, in ascending order
-    // (fewer candidates repeat the last). A word whose low byte is 1 to 4 while the next
-    // byte is 0 cannot be ascending, so those mark the other kinds of cell; the upper half
-    // then holds a list or block number.
-    static constexpr std::uint32_t kUnbuilt = 1, kCrowded = 2, kWalk = 3, kSplit = 4;
-    static bool isMarker(std::uint32_t word) { return (word & 0xFFFF) - 1 < 4; }
+    // A built cell's word holds where its answers start in answers_ (upper 24 bits) and, in
+    // the low byte, 63 when it has one answer per value or 0 when one answer serves all of
+    // them. Each answer is a table position minus one. The first 256 answers are 0 .. 255,
+    // so a cell with a single candidate points at its own position there. A low byte with
+    // the top bit set marks the other kinds of cell; the upper bits then hold a list number.
+    static constexpr std::uint32_t kMarker = 0x80;
+    static constexpr std::uint32_t kUnbuilt = 0x80, kCrowded = 0x81, kWalk = 0x82;
+    static constexpr std::uint32_t kPerValue = 63;
 
-    // The answer among the candidates of a word that is no marker.
-    [[gnu::always_inline]] Color nearestAmong(Color c, std::uint32_t word) const {
-        if ((word >> 24) == (word & 0xFF)) return sorted_[(word & 0xFF) + 1];  // one candidate
-        const int start = start_[greenOf(c)];
-        std::uint64_t best = keyOf(c, (word & 0xFF) + 1, start);
-        best = std::min(best, keyOf(c, ((word >> 8) & 0xFF) + 1, start));
-        best = std::min(best, keyOf(c, ((word >> 16) & 0xFF) + 1, start));
-        best = std::min(best, keyOf(c, (word >> 24) + 1, start));
-        return entryOfKey(best, start);
+    // The value's place in its cell's block: red, green and blue's two low bits.
+    static std::uint32_t valueOf(Color c) {
+        return (c & 3) | ((c >> 6) & 0xC) | ((c >> 12) & 0x30);
+    }
+    [[gnu::always_inline]] Color answerOf(Color c, std::uint32_t word) const {
+        return sorted_[1 + answers_[(word >> 8) + (valueOf(c) & word)]];
     }
 
-    // A cell with a few candidates is split into eight cells of 2 x 2 x 2 values, most of
-    // which keep a single one: colours near a boundary between palette colours then mostly
-    // find their answer without computing distances. The block of eight words sits apart.
-    static std::uint32_t subcellOf(Color c, std::uint32_t word) {
-        return (word >> 16) * 8 + ((c >> 1) & 1) + ((c >> 8) & 2) + ((c >> 15) & 4);
-    }
-    static constexpr int kSlots = 4;
     static constexpr int kMaxListCandidates = 40;
     static constexpr int kMaxBlockCandidates = 160;
     static constexpr int kMaxGridColors = 256;
+    static constexpr std::size_t kMaxAnswers = std::size_t{1} << 24;
 
     static constexpr int kCellBits = 2;  // a cell spans 4 values per channel
     static constexpr int kIndexBits = 8 - kCellBits;
@@ -95,10 +93,13 @@ class NearestGrid {
         const auto rank = static_cast<std::uint32_t>((2 * d + 1) ^ (d >> 31));
         return (static_cast<std::uint64_t>(colorDistance(c, sorted_[position])) << 32) | rank;
     }
-    Color entryOfKey(std::uint64_t key, int start) const {
+    static int positionOfKey(std::uint64_t key, int start) {
         const auto rank = static_cast<int>(key & 0xFFFFFFFFu);
-        return sorted_[(rank & 1) ? start + (rank >> 1) : start - 1 - (rank >> 1)];
+        return (rank & 1) ? start + (rank >> 1) : start - 1 - (rank >> 1);
     }
+    // The walk's answer for `c` among the candidates, as a table position.
+    int nearestPosition(Color c, std::span<const std::uint16_t> candidates) const;
+    Color nearestByWalk(Color c);
 
     struct Box {
         int r0, g0, b0, side;
@@ -109,8 +110,7 @@ class NearestGrid {
 
     Color nearestElsewhere(Color c, std::uint32_t word);
     std::uint32_t buildCell(Color c);
-    std::uint32_t candidateWord() const;
-    std::uint32_t splitCell(Box cell);
+    std::uint32_t answerBlock(Box cell);
     std::span<const std::uint16_t> candidatesAround(int level, int cr, int cg, int cb);
     void screen(std::span<const std::uint16_t> from, Box box, std::vector<std::uint16_t>& kept);
     void dropHiddenDuplicates(std::vector<std::uint16_t>& kept, Box box);
@@ -128,12 +128,23 @@ class NearestGrid {
         std::vector<std::uint16_t> positions;
     };
     std::array<Level, 2> levels_;
-    std::vector<std::uint32_t> subcells_;  // blocks of eight words of split cells
+    std::vector<std::uint8_t> answers_;
     std::vector<std::uint16_t> cellKept_;
-    std::vector<Range> lists_;  // of crowded cells, into listPositions_
+    std::vector<Range> lists_;  // of cells without a block, into listPositions_
     std::vector<std::uint16_t> listPositions_;
     std::vector<std::uint16_t> all_, kept_;
     std::vector<std::int32_t> lower_;
+
+    // A direct-mapped table of walk queries (colours without their fourth byte) and their
+    // answers.
+    static constexpr int kWalkSlotBits = 18;
+    static constexpr std::size_t kWalkSlots = std::size_t{1} << kWalkSlotBits;
+    static constexpr std::uint32_t kNoQuery = 0xFFFFFFFFu;  // never a 24-bit colour
+    struct WalkSlot {
+        std::uint32_t query;
+        Color answer;
+    };
+    std::vector<WalkSlot> walkSlots_;
 };
 
 }  // namespace vd

@@ -16,40 +16,7 @@ namespace vd {
 
 namespace {
 
-// The nearest-colour search for one mapping. Large palettes leave several candidates in
-// many grid cells, so an exact-colour cache goes in front: a direct-mapped table of recent
-// queries and the answers the grid gave for them. Either way the answers are bit for bit
-// those of ColorIndex::nearest.
-class MappingSearch {
-  public:
-    explicit MappingSearch(const ColorIndex& index)
-        : grid_(index), slots_(index.colorCount() > kCacheFrom ? kSlots : 0, Slot{kEmpty, 0}) {}
-
-    [[gnu::always_inline]] Color nearest(Color c) {
-        if (slots_.empty()) return grid_.nearest(c);
-        const std::uint32_t key = c & kRgbMask;
-        Slot& slot = slots_[(key * 0x9E3779B1u) >> (32 - kSlotBits)];
-        if (slot.key != key) {
-            slot.key = key;
-            slot.answer = grid_.nearest(key);
-        }
-        return slot.answer;
-    }
-
-  private:
-    static constexpr int kCacheFrom = 64;  // palettes up to this size do without the cache
-    static constexpr int kSlotBits = 18;
-    static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
-    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;  // never a 24-bit key
-    struct Slot {
-        std::uint32_t key;
-        Color answer;
-    };
-    NearestGrid grid_;
-    std::vector<Slot> slots_;
-};
-
-void mapPlain(const Image& source, Image& target, MappingSearch& search) {
+void mapPlain(const Image& source, Image& target, NearestGrid& search) {
     for (int y = 0; y < source.height(); ++y) {
         const Color* in = source.row(y);
         Color* out = target.row(y);
@@ -88,15 +55,17 @@ inline __m128i channelLanes(Color c) {
 }
 
 inline void diffusePixel(const Color* in, Color* out, int x, BelowError& up, LeftError& left,
-                         MappingSearch& search) {
+                         NearestGrid& search) {
     const Color c = in[x];
     auto* upLanes = reinterpret_cast<__m128i*>(up.lane);
     const __m128i e = _mm_srai_epi16(_mm_add_epi16(_mm_loadl_epi64(upLanes), left), 1);
     const __m128i clamped = _mm_packus_epi16(_mm_add_epi16(channelLanes(c), e), e);
-    const Color n = search.nearest(static_cast<Color>(_mm_cvtsi128_si32(clamped)));
+    const auto read = static_cast<Color>(_mm_cvtsi128_si32(clamped));
+    const Color n = search.nearest(read);
     out[x] = keepAlpha(c, n);
-    const __m128i own = _mm_srai_epi16(
-        _mm_sub_epi16(_mm_unpacklo_epi8(clamped, _mm_setzero_si128()), channelLanes(n)), 1);
+    // The read is taken up again from its 32-bit form, so that only the left error is held
+    // in a vector register across the search (whose rare building call would spill more).
+    const __m128i own = _mm_srai_epi16(_mm_sub_epi16(channelLanes(read), channelLanes(n)), 1);
     _mm_storel_epi64(upLanes, _mm_srai_epi16(_mm_add_epi16(own, left), 1));
     left = own;
 }
@@ -124,7 +93,7 @@ inline std::int8_t toByte(int v) {
 // One pixel of the diffusion: reads the pixel and the errors that reach it, writes its
 // colour, and leaves its own errors for the pixels to the right and below.
 inline void diffusePixel(const Color* in, Color* out, int x, BelowError& up, LeftError& left,
-                         MappingSearch& search) {
+                         NearestGrid& search) {
     const Color c = in[x];
     const int ar = std::clamp(redOf(c) + half(up.r + left.r), 0, 255);
     const int ag = std::clamp(greenOf(c) + half(up.g + left.g), 0, 255);
@@ -146,26 +115,42 @@ inline void diffusePixel(const Color* in, Color* out, int x, BelowError& up, Lef
 // the chains run side by side and every pixel sees exactly the errors of the plain scan.
 constexpr int kRowsAtOnce = 4;
 
-// `below` holds one entry per column, all zero.
-void mapDiffused(const Image& source, Image& target, MappingSearch& search,
-                 std::vector<BelowError>& below) {
+// One group of `Rows` rows. The row count is a constant so that the loop over the rows
+// unrolls and the left errors stay in registers instead of going through memory on the
+// chain of every pixel.
+template <int Rows>
+void mapRows(const Image& source, Image& target, int y0, NearestGrid& search,
+             std::vector<BelowError>& below) {
     const int width = source.width();
-    for (int y0 = 0; y0 < source.height(); y0 += kRowsAtOnce) {
-        const int rows = std::min(kRowsAtOnce, source.height() - y0);
-        const Color* in[kRowsAtOnce];
-        Color* out[kRowsAtOnce];
-        LeftError left[kRowsAtOnce];
-        for (int r = 0; r < rows; ++r) {
-            left[r] = noError();  // each row starts without error from the left
-            in[r] = source.row(y0 + r);
-            out[r] = target.row(y0 + r);
+    const Color* in[Rows];
+    Color* out[Rows];
+    LeftError left[Rows];
+    for (int r = 0; r < Rows; ++r) {
+        left[r] = noError();  // each row starts without error from the left
+        in[r] = source.row(y0 + r);
+        out[r] = target.row(y0 + r);
+    }
+    for (int t = 0; t < width + Rows - 1; ++t) {
+#pragma GCC unroll 4
+        for (int r = 0; r < Rows; ++r) {
+            const int x = t - r;
+            if (x >= 0 && x < width) diffusePixel(in[r], out[r], x, below[x], left[r], search);
         }
-        for (int t = 0; t < width + rows - 1; ++t) {
-            for (int r = 0; r < rows; ++r) {
-                const int x = t - r;
-                if (x >= 0 && x < width) diffusePixel(in[r], out[r], x, below[x], left[r], search);
-            }
-        }
+    }
+}
+
+// `below` holds one entry per column, all zero.
+void mapDiffused(const Image& source, Image& target, NearestGrid& search,
+                 std::vector<BelowError>& below) {
+    static_assert(kRowsAtOnce == 4);
+    int y0 = 0;
+    for (; y0 + kRowsAtOnce <= source.height(); y0 += kRowsAtOnce)
+        mapRows<kRowsAtOnce>(source, target, y0, search, below);
+    switch (source.height() - y0) {
+        case 3: mapRows<3>(source, target, y0, search, below); break;
+        case 2: mapRows<2>(source, target, y0, search, below); break;
+        case 1: mapRows<1>(source, target, y0, search, below); break;
+        default: break;
     }
 }
 
@@ -176,7 +161,7 @@ void reduceInto(const Image& source, Image& target, bool dither, const ColorInde
         throw std::invalid_argument("the target of a mapping must match its source in size");
     }
     // Everything is allocated before the first pixel is written.
-    MappingSearch search(index);
+    NearestGrid search(index);
     if (dither) {
         std::vector<BelowError> below(static_cast<std::size_t>(source.width()));
         mapDiffused(source, target, search, below);

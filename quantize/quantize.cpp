@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <memory>
+#include <utility>
 
 #include "quantize/adaptive.h"
 #include "quantize/color_index.h"
@@ -86,11 +87,30 @@ QuantizeOutcome quantizeInto(const Image& reference, Image& work,
     return result;
 }
 
+bool quantizeMapsFromReference(QuantizeMethod method) {
+    return method == QuantizeMethod::Popularity || method == QuantizeMethod::Adaptive ||
+           isFixedMethod(method);
+}
+
 QuantizeResult quantizeImage(const Image& reference, const QuantizeSettings& settings,
                              QuantizeContext& context) {
     QuantizeResult result;
-    result.work = reference;
+    const bool maps = quantizeMapsFromReference(settings.method) && !reference.empty();
+    result.work = maps ? Image::unfilled(reference.width(), reference.height(), reference.depth())
+                       : reference;
     static_cast<QuantizeOutcome&>(result) = quantizeInto(reference, result.work, settings, context);
+    return result;
+}
+
+QuantizeResult quantizeImage(Image&& reference, const QuantizeSettings& settings,
+                             QuantizeContext& context) {
+    if (quantizeMapsFromReference(settings.method))
+        return quantizeImage(reference, settings, context);
+    QuantizeResult result;
+    result.work = std::move(reference);
+    // The in-place methods read nothing of the reference but its size.
+    static_cast<QuantizeOutcome&>(result) =
+        quantizeInto(result.work, result.work, settings, context);
     return result;
 }
 

@@ -97,9 +97,17 @@ struct QuantizeContext {
     NeuQuantWorkArea* neuQuant = nullptr;
 };
 
+// True for the methods that write every pixel of the work image from the reference (they
+// choose or have a palette and map onto it): their work image need not start as a copy.
+bool quantizeMapsFromReference(QuantizeMethod method);
+
 // The work image that "Apply" makes from `reference`: a copy of it reduced by the method.
 // Alpha passes through untouched. A method that fails leaves the plain copy.
 QuantizeResult quantizeImage(const Image& reference, const QuantizeSettings& settings,
+                             QuantizeContext& context);
+// The same for a caller that no longer needs the reference: the methods that reduce a copy
+// in place then reduce the reference itself, and no second picture is made.
+QuantizeResult quantizeImage(Image&& reference, const QuantizeSettings& settings,
                              QuantizeContext& context);
 
 // The same on a work image that already holds a copy of `reference`, as in the program,

@@ -8,15 +8,18 @@ shared="$root/../shared/testdata/codecs"
 "$root/scripts/install-deps.sh"
 CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVD_FUZZ=ON -DVD_BENCH=OFF >/dev/null
-cmake --build "$root/build-fuzz" -j"$(nproc)" --target png_fuzz jpeg_fuzz bmp_fuzz
+cmake --build "$root/build-fuzz" -j"$(nproc)" --target png_fuzz jpeg_fuzz bmp_fuzz header_fuzz
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 status=0
-for format in png jpeg bmp; do
+# header_fuzz checks the early size check of the file reader on all three formats.
+for format in png jpeg bmp header; do
     corpus="$work/$format-corpus"
     mkdir -p "$corpus" "$work/$format-crashes"
-    find "$shared/$format" -type f \( -name '*.png' -o -name '*.jpg' -o -name '*.bmp' \) \
+    suite="$shared/$format"
+    [[ $format == header ]] && suite="$shared"
+    find "$suite" -type f \( -name '*.png' -o -name '*.jpg' -o -name '*.bmp' \) \
         -exec cp {} "$corpus/" \;
     echo "== ${format}_fuzz for ${seconds}s"
     if ! "$root/build-fuzz/fuzz/${format}_fuzz" "$corpus" -max_total_time="$seconds" \

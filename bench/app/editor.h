@@ -1,6 +1,6 @@
 #pragma once
 
-// The real main window on the offscreen platform with the 12 MP photo in view, a manual clock
+// The real main window on the offscreen platform (with the 12 MP photo in view), a manual clock
 // that skips the waits a person would sit through, and helpers to post what a person does.
 
 #include "app/commands.h"
@@ -11,14 +11,13 @@
 
 namespace vd::bench {
 
-class Editor {
+// The main window with nothing loaded.
+class EditorWindow {
   public:
-    Editor() {
+    EditorWindow() {
         s.gui = &gui;
         initializeState(s);
         buildMainWindow(s);
-        s.images.put(s.imageInView, twelveMegapixelPhoto());
-        refreshDisplay(s);
     }
 
     gui::Event controlEvent(WindowNumber w, ControlNumber c, int type) const {
@@ -38,11 +37,24 @@ class Editor {
         dispatchEvent(s, event);
     }
 
+    // A click on a control of the main window, run as the event loop runs it.
+    void control(ControlNumber c) {
+        dispatchEvent(s, controlEvent(WIN_MAIN, c, gui::CONTROL_ACTIVATED));
+    }
+
     gui::ScriptedRequesters requesters;
     gui::ManualClock clock;
     gui::FixedDesktop desktop{1920, 1080, "/tmp", "/tmp"};
     gui::Gui gui{requesters, clock, desktop};
     AppState s;
+};
+
+class Editor : public EditorWindow {
+  public:
+    Editor() {
+        s.images.put(s.imageInView, twelveMegapixelPhoto());
+        refreshDisplay(s);
+    }
 };
 
 // One editor for the whole run: building the window and loading the photo once.

@@ -243,6 +243,13 @@ class Gui {
     // Resizes the canvas (its pixels keep what fits, the rest is black).
     void setCanvasSize(ControlNumber canvas, Size size);
     void setCursor(ControlNumber canvas, CursorShape shape);
+    // The busy cursor over every window of the program from beginBusy() to the matching
+    // endBusy() (the calls nest). It is on the screen before beginBusy() returns.
+    void beginBusy();
+    void endBusy();
+    bool isBusy() const;
+    // How many times the busy cursor has been put up, for checks.
+    int busyPeriods() const;
     // Runs for every raw canvas event before waitEvent returns it, outside Qt's handlers;
     // events it posts come after that event.
     void setCanvasCallback(ControlNumber canvas, std::function<void(const Event&)> callback);

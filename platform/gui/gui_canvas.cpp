@@ -49,6 +49,23 @@ void Gui::setCursor(ControlNumber c, CursorShape shape) {
     impl_->widget(c)->setCursor(qtShape);
 }
 
+void Gui::beginBusy() {
+    if (impl_->busyDepth++ > 0) return;
+    ++impl_->busyPeriods;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    // The work that follows keeps the loop from running, so the request is sent now.
+    QGuiApplication::sync();
+}
+
+void Gui::endBusy() {
+    if (impl_->busyDepth == 0 || --impl_->busyDepth > 0) return;
+    QGuiApplication::restoreOverrideCursor();
+}
+
+bool Gui::isBusy() const { return impl_->busyDepth > 0; }
+
+int Gui::busyPeriods() const { return impl_->busyPeriods; }
+
 void Gui::setCanvasCallback(ControlNumber c, std::function<void(const Event&)> callback) {
     impl_->canvas(c);  // throws for a control that is no canvas
     impl_->canvasCallbacks[toInt(c)] = std::move(callback);

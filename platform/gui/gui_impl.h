@@ -99,6 +99,8 @@ struct Gui::Impl : EventSink {
     std::deque<Event> queue;
     std::optional<QFont> controlFont;
     QPoint pointer;  // the last pointer position we know of, on screen
+    int busyDepth = 0;
+    int busyPeriods = 0;
     std::unique_ptr<WindowEventFilter> windowFilter;
     std::unique_ptr<ShortcutGuard> shortcutGuard;
     std::unique_ptr<QTimer> wakeTimer;

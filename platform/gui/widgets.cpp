@@ -93,14 +93,19 @@ CanvasWidget::CanvasWidget(QWidget* parent, EventSink& sink, WindowNumber window
 }
 
 void CanvasWidget::resizePixels(Size size) {
-    Image next(std::max(size.width, 1), std::max(size.height, 1), 24, 0);
-    const int w = std::min(next.width(), pixels_.width());
-    const int h = std::min(next.height(), pixels_.height());
-    for (int y = 0; y < h; ++y)
-        std::memcpy(next.row(y), pixels_.row(y), sizeof(Color) * static_cast<std::size_t>(w));
-    pixels_ = std::move(next);
+    if (pixels_.width() != size.width || pixels_.height() != size.height) keepWhatFits(size);
     resize(pixels_.width(), pixels_.height());
     update();
+}
+
+void CanvasWidget::keepWhatFits(Size size) {
+    Image next(std::max(size.width, 1), std::max(size.height, 1), 24, 0);
+    const Image& old = pixels_;  // read only: a shared buffer is not copied first
+    const int w = std::min(next.width(), old.width());
+    const int h = std::min(next.height(), old.height());
+    for (int y = 0; y < h; ++y)
+        std::memcpy(next.row(y), old.row(y), sizeof(Color) * static_cast<std::size_t>(w));
+    pixels_ = std::move(next);
 }
 
 void CanvasWidget::paintEvent(QPaintEvent* event) {

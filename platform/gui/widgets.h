@@ -57,6 +57,7 @@ class CanvasWidget : public QWidget {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    void keepWhatFits(Size size);
     void post(int type, QPoint at, Qt::KeyboardModifiers modifiers, int keyCode = 0);
     void confinePointer(QPoint screen);
 

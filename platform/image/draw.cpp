@@ -106,7 +106,7 @@ class FillRegion {
 
 Color DrawTarget::readPixel(int x, int y) const {
     if (!image_.contains(x, y)) return 0;
-    const Color p = image_.at(x, y);
+    const Color p = std::as_const(image_).at(x, y);  // reading must not copy a shared buffer
     return effectiveMode(mode_, image_) == DrawMode::AllChannels ? p : p & kRgbMask;
 }
 

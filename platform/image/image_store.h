@@ -24,8 +24,8 @@ public:
     // Stores `image` under `n`, replacing what was there.
     void put(ImageNumber n, Image image);
     bool exists(ImageNumber n) const;
-    // `dst` becomes an exact copy of `src` (size, depth, pixels and alpha). An existing `dst`
-    // of the same size keeps its buffer, so repeated copies allocate nothing.
+    // `dst` becomes an exact copy of `src` (size, depth, pixels and alpha). The two share
+    // their pixels until either is written, so a copy costs no memory and no time.
     bool copy(ImageNumber src, ImageNumber dst);
     // Exchanges the images under `a` and `b` (either may be missing); no pixel moves.
     void swap(ImageNumber a, ImageNumber b);

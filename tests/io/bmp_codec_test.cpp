@@ -229,6 +229,14 @@ TEST(BmpWriter, RoundTripsKeepPixelsAndDepth) {
             const Image original = patternImage(width, 3, depth);
             auto encoded = encodeBmp(original);
             ASSERT_TRUE(encoded.ok()) << encoded.error();
+            // Headers, then whole rows of 3 or 4 bytes a pixel padded to 4 bytes.
+            const std::size_t stride = (width * (depth / 8) + 3) / 4 * 4;
+            const std::size_t offset = depth == 32 ? 138 : 54;
+            ASSERT_EQ(encoded.value().size(), offset + 3 * stride);
+            for (std::size_t at = offset; at < encoded.value().size(); at += stride) {
+                for (std::size_t pad = width * (depth / 8); pad < stride; ++pad)
+                    EXPECT_EQ(encoded.value()[at + pad], 0) << "row padding";
+            }
             auto decoded = decodeBmp(encoded.value());
             ASSERT_TRUE(decoded.ok()) << decoded.error();
             EXPECT_TRUE(

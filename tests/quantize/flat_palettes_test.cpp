@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <set>
 #include <stdexcept>
 
+#include "quantize/ordered_dither.h"
 #include "quantize/palette_mapping.h"
 #include "tests/support/test_util.h"
 
@@ -98,6 +100,59 @@ TEST(FlatPalettes, DitherAddsTheCellOffsetAndClamps) {
     EXPECT_EQ(reducedOne(makeColor(250, 250, 250), M::Flat4096, true, 0, 3),
               makeColor(255, 255, 255));
     EXPECT_EQ(reducedOne(makeColor(3, 3, 3), M::Flat4096, true, 4, 4), makeColor(15, 15, 15));
+}
+
+// The reduction written out pixel by pixel: the clamped dithered read, the mask and the low
+// bits per channel, and a list search for the first-written order.
+Palette referenceFlat(Image& image, M method, bool dither) {
+    const Color mask = flatMask(method);
+    Palette written;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const Color read = dither ? ditherColor(image.at(x, y), x, y) : image.at(x, y);
+            const Color out = (read & (mask | kAlphaMask)) | 0x0F0F0F;
+            image.at(x, y) = out;
+            if (std::find(written.begin(), written.end(), out & kRgbMask) == written.end()) {
+                written.push_back(out & kRgbMask);
+            }
+        }
+    }
+    return written;
+}
+
+// Widths that leave pixels after the last group of four, channels at the clamps, and groups
+// of four that repeat (which the first-written tracking skips) broken by one pixel or by a
+// change of alpha alone, after a first group that is all black.
+TEST(FlatPalettes, MatchesThePixelByPixelRule) {
+    std::mt19937 rng(31);
+    const int edges[] = {0, 1, 6, 7, 8, 9, 120, 127, 128, 135, 240, 247, 248, 249, 254, 255};
+    for (int width : {1, 3, 4, 5, 11, 37}) {
+        Image noise(width, 7, 32), edge(width, 8, 24), runs(width, 8, 32);
+        for (Color& p : noise.pixels())
+            p = rng();
+        for (Color& p : edge.pixels())
+            p = makeColor(edges[rng() % 16], edges[rng() % 16], edges[rng() % 16], 255);
+        for (int y = 0; y < 8; ++y) {
+            for (int x = 0; x < width; ++x)
+                runs.at(x, y) = makeColor(x % 4 * 80, 127 + x % 4, 250 - x % 4, 255);
+            runs.at(static_cast<int>(rng() % width), y) &= y % 2 ? rng() : kRgbMask;
+        }
+        for (int x = 0; x < std::min(width, 4); ++x)
+            runs.at(x, 0) = makeColor(0, 0, 0, 255);  // the darkest output opens the scan
+        for (const auto& [name, input] : {std::pair{"noise", noise}, std::pair{"edges", edge},
+                                          std::pair{"repeats", runs}}) {
+            for (const FlatRow& row : kRows) {
+                for (bool dither : {false, true}) {
+                    SCOPED_TRACE(std::string(methodInfo(row.method).label) + ", " + name +
+                                 ", width " + std::to_string(width) + (dither ? ", dither" : ""));
+                    Image fast = input, plain = input;
+                    EXPECT_EQ(quantizeFlat(fast, row.method, dither),
+                              referenceFlat(plain, row.method, dither));
+                    EXPECT_TRUE(imagesEqual(fast, plain));
+                }
+            }
+        }
+    }
 }
 
 TEST(FlatPalettes, AlphaStays) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "io/image_codec.h"
+#include "quantize/flat_palettes.h"
 #include "tests/support/test_util.h"
 
 namespace vd::test {
@@ -179,6 +180,29 @@ TEST(PaletteMapping, PhotographMatchesTheUncachedSearch) {
     EXPECT_TRUE(imagesEqual(*reduceToPalette(source, false, index), referencePlain(source, index)));
     EXPECT_TRUE(
         imagesEqual(*reduceToPalette(source, true, index), referenceDiffusion(source, index)));
+}
+
+// The Fixed rows on a photograph framed by saturated and near-clamp colours.
+TEST(PaletteMapping, FixedPalettesMatchTheStepByStepMapping) {
+    auto photo = readImageFile((testdataDir() / "photos/kodim05.png").string());
+    ASSERT_TRUE(photo);
+    std::mt19937 rng(78);
+    const int edges[] = {0, 1, 2, 127, 128, 253, 254, 255};
+    Image source = cropImage(photo.value().image, 200, 150, 61, 15);
+    for (int x = 0; x < source.width(); ++x) {
+        source.at(x, 0) = makeColor(edges[rng() % 8], edges[rng() % 8], edges[rng() % 8]);
+        source.at(x, 14) = makeColor(edges[rng() % 8], 255, edges[rng() % 8]);
+    }
+    for (const auto method :
+         {QuantizeMethod::Fixed16, QuantizeMethod::Fixed24, QuantizeMethod::Fixed32}) {
+        ColorIndex index;
+        index.build(fixedPalette(method));
+        SCOPED_TRACE(methodInfo(method).label);
+        EXPECT_TRUE(
+            imagesEqual(*reduceToPalette(source, true, index), referenceDiffusion(source, index)));
+        EXPECT_TRUE(
+            imagesEqual(*reduceToPalette(source, false, index), referencePlain(source, index)));
+    }
 }
 
 }  // namespace

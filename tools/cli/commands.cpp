@@ -55,7 +55,7 @@ int quantizeOne(const QuantizeJob& job, const std::string& input, const std::str
     auto decoded = readImageFile(input);
     if (!decoded) return fileFailure(input, decoded.error());
     QuantizeContext context = tables.context();
-    QuantizeResult result = quantizeImage(decoded.value().image, job.settings, context);
+    QuantizeResult result = quantizeImage(std::move(decoded.value().image), job.settings, context);
     if (Status saved = writeImageFile(result.work, output, format); !saved) {
         return fileFailure(output, saved.error());
     }

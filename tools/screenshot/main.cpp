@@ -52,6 +52,12 @@ class Session {
         return true;
     }
 
+    // A file the reader refuses: the status bar says why.
+    void loadRefused(const std::filesystem::path& path) {
+        requesters_.files.push_back({path.string(), 0});
+        menu(MENU_LOAD_IMAGE);
+    }
+
     void menu(int item) {
         menuEvent(item);
         settle();
@@ -260,5 +266,8 @@ int main(int argc, char** argv) {
          ok;
     ok = session.shootDialog("11-add-text-dialog", MENU_ADD_TEXT, WIN_ADD_TEXT) && ok;
     ok = session.shootHelp("12-help") && ok;
+    const auto damaged = std::filesystem::path(VD_SHARED_DIR) / "testdata/codecs/png/images";
+    session.loadRefused(damaged / "xcsn0g01.png");
+    ok = session.shoot("13-refused-file") && ok;
     return ok ? 0 : 1;
 }
