@@ -15,6 +15,7 @@
 #include "bench/bench_util.h"
 #include "io/file_io.h"
 #include "io/image_codec.h"
+#include "quantize/quantize.h"
 
 namespace vd::bench {
 namespace {
@@ -81,6 +82,50 @@ void BM_PngEncode(benchmark::State& state) {
     setBytesCounter(state, size);
 }
 BENCHMARK(BM_PngEncode)->Unit(benchmark::kMillisecond);
+
+// The photo again, without counting its colours first: the difference to BM_PngEncode is
+// what looking for a palette costs a photo.
+void BM_PngEncodeTrueColor(benchmark::State& state) {
+    const Image& photo = twelveMegapixelPhoto();
+    std::size_t size = 0;
+    for (auto _ : state) {
+        auto file = encodePng(photo, {.trueColor = true});
+        if (!file) state.SkipWithError(file.error().c_str());
+        size = file.value().size();
+    }
+    setBytesCounter(state, size);
+}
+BENCHMARK(BM_PngEncodeTrueColor)->Unit(benchmark::kMillisecond);
+
+// The photo after Popularity, 256 colours, dithered, as the editor saves a quantized picture.
+const Image& quantizedPhoto() {
+    static const Image quantized = [] {
+        QuantizeContext context;
+        return quantizeImage(twelveMegapixelPhoto(),
+                             {.method = QuantizeMethod::Popularity, .limit = 256, .dither = true},
+                             context)
+            .work;
+    }();
+    return quantized;
+}
+
+// palette 1: the palette file written by default; palette 0: the true-colour option.
+void BM_PngEncodeQuantized(benchmark::State& state) {
+    const Image& picture = quantizedPhoto();
+    const PngOptions options{.trueColor = state.range(0) == 0};
+    std::size_t size = 0;
+    for (auto _ : state) {
+        auto file = encodePng(picture, options);
+        if (!file) state.SkipWithError(file.error().c_str());
+        size = file.value().size();
+    }
+    setBytesCounter(state, size);
+}
+BENCHMARK(BM_PngEncodeQuantized)
+    ->Arg(1)
+    ->Arg(0)
+    ->ArgName("palette")
+    ->Unit(benchmark::kMillisecond);
 
 void BM_JpegDecode(benchmark::State& state) {
     const Bytes& file = photoJpegBytes();

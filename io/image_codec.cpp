@@ -91,10 +91,11 @@ Result<DecodedImage> readImageFile(const std::string& path) {
     return decodeImage(bytes.value());
 }
 
-Result<std::vector<std::uint8_t>> encodeImage(const Image& image, ImageFormat format) {
+Result<std::vector<std::uint8_t>> encodeImage(const Image& image, ImageFormat format,
+                                              const EncodeOptions& options) {
     if (image.empty()) return Error{"no image to save"};
     switch (format) {
-        case ImageFormat::Png: return encodePng(image);
+        case ImageFormat::Png: return encodePng(image, options.png);
         case ImageFormat::Jpeg: return encodeJpeg(image);
         case ImageFormat::Bmp: return encodeBmp(image);
         case ImageFormat::Unknown: break;
@@ -102,8 +103,9 @@ Result<std::vector<std::uint8_t>> encodeImage(const Image& image, ImageFormat fo
     return Error{"unknown file type (use .png, .jpg or .bmp)"};
 }
 
-Status writeImageFile(const Image& image, const std::string& path, ImageFormat format) {
-    auto bytes = encodeImage(image, format);
+Status writeImageFile(const Image& image, const std::string& path, ImageFormat format,
+                      const EncodeOptions& options) {
+    auto bytes = encodeImage(image, format, options);
     if (!bytes) return Error{bytes.error()};
     return writeFileAtomically(path, bytes.value());
 }

@@ -8,6 +8,8 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <csetjmp>
 #include <cstdio>
@@ -37,6 +39,16 @@ constexpr int kZlibLevel = 1;
 constexpr int kZlibStrategy = Z_RLE;
 constexpr int kRowFilter = PNG_FILTER_PAETH;
 constexpr std::size_t kIdatChunkBytes = 256 * 1024;
+
+// Palette rows: no filter, zlib level 6 with its default strategy. Filters predict bytes
+// from their neighbours, which means nothing for palette indices: adaptive filtering made
+// the quantized Kodak photos 38 to 44 % larger. Level 9 gains 0.4 % on 256 colours and
+// 1.9 % on 32 for two to five times the time; level 6 saves a quantized 12 MP photo in
+// 0.6 s, as long as a photo takes in true colour, in a file a quarter smaller than the
+// true-colour one.
+constexpr int kPaletteZlibLevel = 6;
+constexpr int kPaletteZlibStrategy = Z_DEFAULT_STRATEGY;
+constexpr int kPaletteRowFilter = PNG_FILTER_NONE;
 
 // Largest chunk libpng may buffer. The ones we read (palette, transparency) are under 1 KB;
 // a hostile length field must not become a huge allocation.
@@ -211,17 +223,180 @@ void readRows(png_structp png, int passes, Image& image) {
     png_read_end(png, nullptr);
 }
 
+// The colours of a picture that has at most 256 of them, each with its palette index.
+// Colours are keys with the alpha byte forced to 255 in a 24-bit picture, so that only red,
+// green and blue distinguish them. Plain data: it is read inside runGuarded.
+class PaletteTable {
+  public:
+    static constexpr int kMaxColors = 256;
+
+    // Adds the key if it is new; false when it would be colour 257.
+    bool add(Color key) {
+        std::size_t slot = slotOf(key);
+        while (index_[slot] != kEmpty) {
+            if (keys_[slot] == key) return true;
+            slot = (slot + 1) & (kSlots - 1);
+        }
+        if (count_ == kMaxColors) return false;
+        keys_[slot] = key;
+        index_[slot] = static_cast<std::int16_t>(count_);
+        colors_[static_cast<std::size_t>(count_++)] = key;
+        return true;
+    }
+
+    // The palette index of a key that was added.
+    std::uint8_t indexOf(Color key) const {
+        std::size_t slot = slotOf(key);
+        while (keys_[slot] != key || index_[slot] == kEmpty) slot = (slot + 1) & (kSlots - 1);
+        return static_cast<std::uint8_t>(index_[slot]);
+    }
+
+    // Puts the translucent colours first, each group in order of first appearance, so that
+    // the transparency table stops at the last translucent entry.
+    void translucentFirst() {
+        std::array<std::int16_t, kMaxColors> newIndex{};
+        std::array<Color, kMaxColors> reordered{};
+        int next = 0;
+        for (bool translucent : {true, false}) {
+            for (int i = 0; i < count_; ++i) {
+                const Color c = colors_[static_cast<std::size_t>(i)];
+                if ((alphaOf(c) < 255) != translucent) continue;
+                newIndex[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(next);
+                reordered[static_cast<std::size_t>(next++)] = c;
+            }
+        }
+        colors_ = reordered;
+        for (std::int16_t& index : index_) {
+            if (index != kEmpty) index = newIndex[static_cast<std::size_t>(index)];
+        }
+    }
+
+    int count() const { return count_; }
+    Color color(int index) const { return colors_[static_cast<std::size_t>(index)]; }
+
+  private:
+    // Four times the colours, so a probe rarely goes past its first slot.
+    static constexpr std::size_t kSlots = 1024;
+    static constexpr std::int16_t kEmpty = -1;
+
+    static std::size_t slotOf(Color key) {
+        return (key * 2654435761u) >> (32 - std::countr_zero(kSlots));
+    }
+
+    std::array<Color, kSlots> keys_{};
+    std::array<std::int16_t, kSlots> index_ = [] {
+        std::array<std::int16_t, kSlots> empty;
+        empty.fill(kEmpty);
+        return empty;
+    }();
+    std::array<Color, kMaxColors> colors_{};
+    int count_ = 0;
+};
+
+// The key under which a pixel is counted: a 24-bit picture's alpha byte does not count.
+Color alphaForcedIn(const Image& image) { return image.hasAlpha() ? 0 : kAlphaMask; }
+
+// Fills the table with the picture's colours in order of first appearance, row by row;
+// false as soon as a 257th colour turns up, which in a photo is within its first rows.
+// Neighbouring pixels repeat a colour often, so a pixel equal to the one before is skipped.
+bool collectPalette(const Image& image, PaletteTable& table) {
+    const Color forced = alphaForcedIn(image);
+    for (int y = 0; y < image.height(); ++y) {
+        const Color* row = image.row(y);
+        Color previous = ~(row[0] | forced);
+        for (int x = 0; x < image.width(); ++x) {
+            const Color key = row[x] | forced;
+            if (key == previous) continue;
+            previous = key;
+            if (!table.add(key)) return false;
+        }
+    }
+    return true;
+}
+
+// Fewest bits per pixel that can index this many colours.
+int paletteBitDepth(int colors) {
+    if (colors <= 2) return 1;
+    if (colors <= 4) return 2;
+    if (colors <= 16) return 4;
+    return 8;
+}
+
 // What the file can take at most: the filtered rows stored uncompressed, deflate's block
 // overhead, and the chunk framing. Reserved up front, the output is never copied as it
 // grows, and the pages it does not reach are never touched.
-std::size_t encodedSizeBound(const Image& image) {
-    const std::size_t channels = image.hasAlpha() ? 4 : 3;
-    const std::size_t raw =
-        image.pixelCount() * channels + static_cast<std::size_t>(image.height());
+std::size_t encodedSizeBound(const Image& image, int bitsPerPixel) {
+    const std::size_t rowBytes = (static_cast<std::size_t>(image.width()) * bitsPerPixel + 7) / 8;
+    const std::size_t raw = (rowBytes + 1) * static_cast<std::size_t>(image.height());
     const std::size_t deflated = ::compressBound(static_cast<uLong>(raw));
     const std::size_t chunks = deflated / kIdatChunkBytes + 1;
     constexpr std::size_t kSignatureHeaderAndEnd = 8 + 25 + 12;
-    return kSignatureHeaderAndEnd + deflated + chunks * 12;
+    constexpr std::size_t kPaletteAndTransparency = 12 + 3 * 256 + 12 + 256;
+    return kSignatureHeaderAndEnd + kPaletteAndTransparency + deflated + chunks * 12;
+}
+
+void writeTrueColor(png_structp png, png_infop info, const Image& image) {
+    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width()),
+                 static_cast<png_uint_32>(image.height()), 8,
+                 image.hasAlpha() ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_compression_level(png, kZlibLevel);
+    png_set_compression_strategy(png, kZlibStrategy);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, kRowFilter);
+    png_set_compression_buffer_size(png, kIdatChunkBytes);
+    png_write_info(png, info);
+    // A 24-bit image keeps an alpha byte per pixel in memory; libpng drops it.
+    if (!image.hasAlpha()) png_set_filler(png, 0, PNG_FILLER_AFTER);
+    for (int y = 0; y < image.height(); ++y) {
+        png_write_row(png, reinterpret_cast<png_const_bytep>(image.row(y)));
+    }
+    png_write_end(png, nullptr);
+}
+
+// `indices` holds one byte per pixel of a row; libpng packs them to the bit depth.
+void writePalette(png_structp png, png_infop info, const Image& image, const PaletteTable& table,
+                  std::uint8_t* indices) {
+    const int colors = table.count();
+    const int bitDepth = paletteBitDepth(colors);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width()),
+                 static_cast<png_uint_32>(image.height()), bitDepth, PNG_COLOR_TYPE_PALETTE,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_color entries[PaletteTable::kMaxColors];
+    png_byte alphas[PaletteTable::kMaxColors];
+    int translucent = 0;
+    for (int i = 0; i < colors; ++i) {
+        const Color c = table.color(i);
+        entries[i] = png_color{static_cast<png_byte>(redOf(c)), static_cast<png_byte>(greenOf(c)),
+                               static_cast<png_byte>(blueOf(c))};
+        alphas[i] = static_cast<png_byte>(alphaOf(c));
+        if (alphas[i] < 255) translucent = i + 1;
+    }
+    png_set_PLTE(png, info, entries, colors);
+    // The decoder gives 32 bits exactly when the file has transparency, so a 32-bit picture
+    // carries a table even when it is all opaque: one entry, 255. libpng writes no empty one.
+    if (image.hasAlpha()) png_set_tRNS(png, info, alphas, std::max(translucent, 1), nullptr);
+    png_set_compression_level(png, kPaletteZlibLevel);
+    png_set_compression_strategy(png, kPaletteZlibStrategy);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, kPaletteRowFilter);
+    png_set_compression_buffer_size(png, kIdatChunkBytes);
+    png_write_info(png, info);
+    if (bitDepth < 8) png_set_packing(png);
+    const Color forced = alphaForcedIn(image);
+    for (int y = 0; y < image.height(); ++y) {
+        const Color* row = image.row(y);
+        Color previous = row[0] | forced;
+        std::uint8_t index = table.indexOf(previous);
+        for (int x = 0; x < image.width(); ++x) {
+            const Color key = row[x] | forced;
+            if (key != previous) {
+                previous = key;
+                index = table.indexOf(key);
+            }
+            indices[x] = index;
+        }
+        png_write_row(png, indices);
+    }
+    png_write_end(png, nullptr);
 }
 
 }  // namespace
@@ -275,11 +450,17 @@ Result<Image> decodePng(std::span<const std::uint8_t> bytes) {
     return image;
 }
 
-Result<std::vector<std::uint8_t>> encodePng(const Image& image) {
+Result<std::vector<std::uint8_t>> encodePng(const Image& image, PngOptions options) {
     if (image.empty()) return Error{"no image to save"};
+    PaletteTable table;
+    const bool palette = !options.trueColor && collectPalette(image, table);
+    if (palette && image.hasAlpha()) table.translucentFirst();
     std::vector<std::uint8_t> output;
+    std::vector<std::uint8_t> indices;
     try {
-        output.reserve(encodedSizeBound(image));
+        if (palette) indices.resize(static_cast<std::size_t>(image.width()));
+        output.reserve(encodedSizeBound(
+            image, palette ? paletteBitDepth(table.count()) : (image.hasAlpha() ? 32 : 24)));
     } catch (const std::bad_alloc&) {
         return Error{"not enough memory to write a PNG file"};
     }
@@ -292,21 +473,11 @@ Result<std::vector<std::uint8_t>> encodePng(const Image& image) {
 
     const bool written = runGuarded(png, [&] {
         png_set_write_fn(png, &stream, appendToVector, flushNothing);
-        png_set_IHDR(png, info, static_cast<png_uint_32>(image.width()),
-                     static_cast<png_uint_32>(image.height()), 8,
-                     image.hasAlpha() ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
-                     PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_set_compression_level(png, kZlibLevel);
-        png_set_compression_strategy(png, kZlibStrategy);
-        png_set_filter(png, PNG_FILTER_TYPE_BASE, kRowFilter);
-        png_set_compression_buffer_size(png, kIdatChunkBytes);
-        png_write_info(png, info);
-        // A 24-bit image keeps an alpha byte per pixel in memory; libpng drops it.
-        if (!image.hasAlpha()) png_set_filler(png, 0, PNG_FILLER_AFTER);
-        for (int y = 0; y < image.height(); ++y) {
-            png_write_row(png, reinterpret_cast<png_const_bytep>(image.row(y)));
+        if (palette) {
+            writePalette(png, info, image, table, indices.data());
+        } else {
+            writeTrueColor(png, info, image);
         }
-        png_write_end(png, nullptr);
     });
     if (!written) return pngError(stream);
     return output;

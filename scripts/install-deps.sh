@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Vandrell needs to build, test, fuzz and run; does nothing
-# when they are all there. Uses sudo only when not already root.
+# Installs the Debian 12 packages Vandrell needs to build, test, fuzz, install and run; does
+# nothing when they are all there. Uses sudo only when not already root.
 set -euo pipefail
 
 packages=(
@@ -9,6 +9,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     fonts-liberation xvfb xauth
+    librsvg2-bin desktop-file-utils appstream man-db groff-base
+    parallel
 )
 
 missing=()

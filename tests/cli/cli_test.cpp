@@ -18,60 +18,13 @@
 #include "quantize/color_index.h"
 #include "quantize/neuquant.h"
 #include "quantize/quantize.h"
+#include "tests/cli/cli_fixture.h"
 #include "tests/support/test_util.h"
 
 namespace vd::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct RunResult {
-    int exitCode = -1;
-    std::string out, err;
-};
-
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string quoted(const std::string& text) {
-    std::string result = "'";
-    for (char ch : text) result += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
-    return result + "'";
-}
-
-class Cli : public testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = scratchDir(std::string("cli-") +
-                          testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-
-    RunResult run(const std::vector<std::string>& args) {
-        std::string command = quoted(VD_CLI_PATH);
-        for (const auto& arg : args) {
-            command += ' ';
-            command += quoted(arg);
-        }
-        command += " >";
-        command += quoted((dir_ / "stdout").string());
-        command += " 2>";
-        command += quoted((dir_ / "stderr").string());
-        command += " </dev/null";
-        const int status = std::system(command.c_str());
-        RunResult result;
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = readText(dir_ / "stdout");
-        result.err = readText(dir_ / "stderr");
-        return result;
-    }
-
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    static std::string photo() { return (testdataDir() / "photos" / "kodim05.png").string(); }
-
-    fs::path dir_;
-};
 
 int lineCount(const std::string& text) {
     return static_cast<int>(std::count(text.begin(), text.end(), '\n'));

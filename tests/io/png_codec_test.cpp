@@ -17,7 +17,7 @@ Image decodeOrFail(const Bytes& bytes) {
     return image ? std::move(image).value() : Image();
 }
 
-// --- Round trips ---
+// --- Round trips (true colour; palette files are in png_palette_test.cpp) ---
 
 struct RoundTripCase {
     int width, height, depth;
@@ -28,9 +28,10 @@ class PngRoundTrip : public testing::TestWithParam<RoundTripCase> {};
 TEST_P(PngRoundTrip, GivesBackTheSamePixelsAndDepth) {
     const auto [width, height, depth] = GetParam();
     const Image original = patternImage(width, height, depth);
-    auto encoded = encodePng(original);
+    auto encoded = encodePng(original, {.trueColor = true});
     ASSERT_TRUE(encoded.ok()) << encoded.error();
-    // The header says 8-bit RGB for 24-bit images and 8-bit RGBA for 32-bit ones.
+    // The header says 8-bit RGB for 24-bit images and 8-bit RGBA for 32-bit ones, even for
+    // the small ones that would fit a palette.
     ASSERT_GT(encoded.value().size(), 26u);
     EXPECT_EQ(encoded.value()[24], 8);
     EXPECT_EQ(encoded.value()[25], depth == 32 ? 6 : 2);
@@ -49,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, PngRoundTrip,
 
 TEST(PngEncode, KeepsAnOpaque32BitImageAt32Bits) {
     Image opaque(4, 3, 32, makeColor(10, 20, 30, 255));
-    auto decoded = decodePng(encodePng(opaque).value());
+    auto decoded = decodePng(encodePng(opaque, {.trueColor = true}).value());
     ASSERT_TRUE(decoded.ok());
     EXPECT_TRUE(imagesEqual(decoded.value(), opaque, "png_opaque32"));
 }
@@ -125,7 +126,7 @@ TEST(PngDecode, RefusesEveryTruncationOfAValidFile) {
 }
 
 TEST(PngDecode, RefusesFlippedBitsInTheImageData) {
-    Bytes bytes = encodePng(patternImage(16, 16, 24)).value();
+    Bytes bytes = encodePng(patternImage(16, 16, 24), {.trueColor = true}).value();
     bytes[bytes.size() / 2] ^= 0x40;  // inside IDAT: its CRC no longer matches
     EXPECT_FALSE(decodePng(bytes).ok());
 }

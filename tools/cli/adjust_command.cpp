@@ -371,10 +371,19 @@ int adjustCommand(const std::vector<std::string>& args) {
 
     Options options;
     std::vector<std::string> files;
+    OutputOptions output;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg.size() < 2 || arg[0] != '-') {
             files.push_back(arg);
+            continue;
+        }
+        if (arg == "--stats") {
+            output.statsMethod = name;
+            continue;
+        }
+        if (arg == "--truecolor") {
+            output.encode.png.trueColor = true;
             continue;
         }
         const OptionRule* rule = findRule(arg);
@@ -393,7 +402,7 @@ int adjustCommand(const std::vector<std::string>& args) {
 
     const Prepared prepared = operation->prepare(options);
     if (prepared.usageStatus != kExitOk) return prepared.usageStatus;
-    return transformFile(files[0], files[1], prepared.transform);
+    return transformFile(files[0], files[1], prepared.transform, output);
 }
 
 }  // namespace vd::cli

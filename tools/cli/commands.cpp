@@ -1,17 +1,23 @@
 #include "tools/cli/commands.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "io/file_io.h"
 #include "io/image_codec.h"
+#include "io/palette_file.h"
 #include "quantize/color_index.h"
 #include "quantize/count_colors.h"
 #include "quantize/distinct_colors.h"
 #include "quantize/neuquant.h"
+#include "tools/cli/batch.h"
+#include "tools/cli/stats.h"
 
 namespace vd::cli {
 
@@ -30,16 +36,6 @@ bool outputFormat(const std::string& output, ImageFormat& format) {
     return format != ImageFormat::Unknown;
 }
 
-std::string paletteText(const Palette& palette) {
-    std::string text;
-    char line[16];
-    for (Color c : palette) {
-        std::snprintf(line, sizeof line, "#%02x%02x%02x\n", redOf(c), greenOf(c), blueOf(c));
-        text += line;
-    }
-    return text;
-}
-
 // The tables one quantization needs; the NeuQuant work area is large enough to keep off
 // the stack.
 struct QuantizeTables {
@@ -48,23 +44,43 @@ struct QuantizeTables {
     QuantizeContext context() { return QuantizeContext{&colorIndex, neuQuant.get()}; }
 };
 
+std::optional<int> statsLimit(const QuantizeSettings& settings) {
+    if (methodInfo(settings.method).limitKind == LimitKind::Fixed) return std::nullopt;
+    return settings.limit;
+}
+
 int quantizeOne(const QuantizeJob& job, const std::string& input, const std::string& output,
                 QuantizeTables& tables) {
+    const auto start = StatsClock::now();
     ImageFormat format;
     if (!outputFormat(output, format)) return fileFailure(output, kUnknownOutputType);
     auto decoded = readImageFile(input);
     if (!decoded) return fileFailure(input, decoded.error());
+    // Kept only for --stats; the methods that work in place then reduce a copy.
+    const Image original = job.stats ? decoded.value().image : Image();
     QuantizeContext context = tables.context();
     QuantizeResult result = quantizeImage(std::move(decoded.value().image), job.settings, context);
-    if (Status saved = writeImageFile(result.work, output, format); !saved) {
-        return fileFailure(output, saved.error());
-    }
+    // The palette file's bytes come first: a palette its format cannot hold (more than 256
+    // colours in .act) is refused before the picture is written.
+    std::vector<std::uint8_t> paletteBytes;
     if (!job.paletteFile.empty()) {
         // The palette of the method, or of the picture where the method keeps none.
         const Palette palette = result.palette ? *result.palette : distinctColors(result.work);
-        const std::string text = paletteText(palette);
-        Status written = writeFileAtomically(
-            job.paletteFile, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+        auto formatted = formatPalette(palette, paletteFormatForPath(job.paletteFile),
+                                       std::filesystem::path(input).stem().string());
+        if (!formatted) return fileFailure(job.paletteFile, formatted.error());
+        paletteBytes = std::move(formatted.value());
+    }
+    if (Status saved = writeImageFile(result.work, output, format, job.encode); !saved) {
+        return fileFailure(output, saved.error());
+    }
+    if (job.stats) {
+        const std::string method(methodInfo(job.settings.method).label);
+        printStats({input, output, method, statsLimit(job.settings), job.settings.dither, start},
+                   original, result.work);
+    }
+    if (!job.paletteFile.empty()) {
+        Status written = writeFileAtomically(job.paletteFile, paletteBytes);
         if (!written) return fileFailure(job.paletteFile, written.error());
     }
     return kExitOk;
@@ -73,22 +89,30 @@ int quantizeOne(const QuantizeJob& job, const std::string& input, const std::str
 }  // namespace
 
 int transformFile(const std::string& input, const std::string& output,
-                  const ImageTransform& transform) {
+                  const ImageTransform& transform, const OutputOptions& options) {
+    const std::optional<std::string>& statsMethod = options.statsMethod;
+    const auto start = StatsClock::now();
     ImageFormat format;
     if (!outputFormat(output, format)) return fileFailure(output, kUnknownOutputType);
     auto decoded = readImageFile(input);
     if (!decoded) return fileFailure(input, decoded.error());
+    const Image original = statsMethod ? decoded.value().image : Image();
     Result<Image> result = transform(std::move(decoded.value().image));
     if (!result) return fileFailure(input, result.error());
-    if (Status saved = writeImageFile(result.value(), output, format); !saved) {
+    if (Status saved = writeImageFile(result.value(), output, format, options.encode); !saved) {
         return fileFailure(output, saved.error());
+    }
+    if (statsMethod) {
+        printStats({input, output, *statsMethod, options.statsLimit, options.statsDither, start},
+                   original, result.value());
     }
     return kExitOk;
 }
 
-int convertCommand(const std::string& input, const std::string& output) {
-    return transformFile(input, output,
-                         [](Image picture) { return Result<Image>(std::move(picture)); });
+int convertCommand(const std::string& input, const std::string& output,
+                   const OutputOptions& options) {
+    return transformFile(
+        input, output, [](Image picture) { return Result<Image>(std::move(picture)); }, options);
 }
 
 int infoCommand(const std::string& input) {
@@ -102,14 +126,17 @@ int infoCommand(const std::string& input) {
 }
 
 int quantizeCommand(const QuantizeJob& job) {
-    QuantizeTables tables;
-    if (job.outputDir.empty()) return quantizeOne(job, job.inputs.front(), job.output, tables);
-    int status = kExitOk;
-    for (const std::string& input : job.inputs) {
-        const auto output = std::filesystem::path(job.outputDir) / std::filesystem::path(input).filename();
-        if (quantizeOne(job, input, output.string(), tables) != kExitOk) status = kExitFailure;
+    if (job.outputDir.empty()) {
+        QuantizeTables tables;
+        return quantizeOne(job, job.inputs.front(), job.output, tables);
     }
-    return status;
+    return runBatch(job.inputs, job.jobs, [&job](const std::string& input) {
+        // Each thread keeps its own tables across the files it takes.
+        thread_local QuantizeTables tables;
+        const auto name = std::filesystem::path(input).filename();
+        return quantizeOne(job, input, (std::filesystem::path(job.outputDir) / name).string(),
+                           tables);
+    });
 }
 
 }  // namespace vd::cli

@@ -8,35 +8,50 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/cli/batch.h"
 #include "tools/cli/commands.h"
 
 namespace {
 
-constexpr const char* kFileUsage = R"(  vandrell-cli convert IN OUT
+constexpr const char* kFileUsage = R"(  vandrell-cli convert [--truecolor] IN OUT
       Decode IN (PNG, JPEG or BMP, recognised by content) and write OUT in the format of
-      its extension (.png, .jpg/.jpeg, .bmp).
+      its extension (.png, .jpg/.jpeg, .bmp). A picture of at most 256 colours is written
+      as a palette PNG, which reads back as the same pixels and depth.
   vandrell-cli info IN
       Print the format, width, height, depth and unique colour count of IN.
+  vandrell-cli compare A B
+      Print how far B is from A: PSNR over the colour bytes (dB, "inf" when equal), mean
+      and maximum CIEDE2000 colour difference, and the number of pixels that differ. The
+      sizes must match.
 )";
 
 constexpr const char* kQuantizeUsage = R"(  vandrell-cli quantize --method LABEL [--limit N] [--dither] [--palette FILE] IN OUT
-  vandrell-cli quantize --method LABEL [--limit N] [--dither] --output-dir DIR IN...
+  vandrell-cli quantize --method LABEL [--limit N] [--dither] --output-dir DIR
+                        [--jobs N] IN...
       Write the work image that "Apply" makes from IN as the reference image. LABEL is a
       method of the method list (case ignored): Uniform, Popularity, Adaptive, flat_8,
       flat_64, flat_512, flat_4096, Lemon_128, Berry_128, Ocean_128, Fixed_16, Fixed_24,
       Fixed_32, Neuquant_256. N is the Limit value: levels per channel 2..16 for Uniform
       (default 3), palette size 2..256 for Popularity and Adaptive (default 32). --palette
-      writes the method's palette, one #rrggbb per line. With --output-dir each IN is
-      written to DIR under its own name.
+      writes the method's palette in the format of FILE's extension: .gpl (GIMP), .pal
+      (JASC-PAL), .act (Adobe colour table, up to 256 colours), .hex (rrggbb per line),
+      otherwise one #rrggbb per line. With --output-dir each IN is written to DIR under its
+      own name, on --jobs threads (default: the number of cores); a failed IN is reported
+      and the others go on.
 )";
 
 constexpr const char* kExitUsage = R"(  vandrell-cli --help
+Options of quantize, remap and adjust:
+  --stats      Also print one JSON object per output on standard output: input, output,
+               method, limit, dither, colors of the result, psnr against the input (null
+               when equal), ms spent.
+  --truecolor  Write PNG as 8-bit RGB or RGBA even where a palette PNG would hold it.
 Exit status: 0 on success, 1 when a file cannot be read or written, 2 on a usage error.
 )";
 
 void printUsage(std::FILE* to) {
-    std::fprintf(to, "usage:\n%s%s%s%s", kFileUsage, kQuantizeUsage, vd::cli::kAdjustUsage,
-                 kExitUsage);
+    std::fprintf(to, "usage:\n%s%s%s%s%s", kFileUsage, kQuantizeUsage, vd::cli::kRemapUsage,
+                 vd::cli::kAdjustUsage, kExitUsage);
 }
 
 int usageError(const std::string& why) {
@@ -70,7 +85,7 @@ int runQuantize(const std::vector<std::string>& args) {
         return vd::cli::kExitOk;
     }
     vd::cli::QuantizeJob job;
-    bool haveMethod = false, haveLimit = false;
+    bool haveMethod = false, haveLimit = false, haveJobs = false;
     std::vector<std::string> files;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -82,6 +97,15 @@ int runQuantize(const std::vector<std::string>& args) {
         std::string text;
         if (arg == "--dither") {
             job.settings.dither = true;
+        } else if (arg == "--stats") {
+            job.stats = true;
+        } else if (arg == "--truecolor") {
+            job.encode.png.trueColor = true;
+        } else if (arg == "--jobs") {
+            if (!value(text) || !parseLimit(text, job.jobs) || job.jobs < 1) {
+                return usageError("--jobs needs a whole number from 1");
+            }
+            haveJobs = true;
         } else if (arg == "--method") {
             if (!value(text)) return usageError("--method needs a label");
             auto method = vd::methodFromLabel(text);
@@ -114,7 +138,9 @@ int runQuantize(const std::vector<std::string>& args) {
         if (files.empty()) return usageError("quantize --output-dir needs at least one IN");
         if (!job.paletteFile.empty()) return usageError("--palette goes with a single IN");
         job.inputs = files;
+        if (!haveJobs) job.jobs = vd::cli::defaultJobs();
     }
+    if (haveJobs && job.outputDir.empty()) return usageError("--jobs goes with --output-dir");
     return vd::cli::quantizeCommand(job);
 }
 
@@ -130,14 +156,24 @@ int main(int argc, char** argv) {
         return vd::cli::kExitOk;
     }
     if (command == "convert") {
+        vd::cli::OutputOptions options;
+        if (!args.empty() && args.front() == "--truecolor") {
+            options.encode.png.trueColor = true;
+            args.erase(args.begin());
+        }
         if (args.size() != 2) return usageError("convert needs IN and OUT");
-        return vd::cli::convertCommand(args[0], args[1]);
+        return vd::cli::convertCommand(args[0], args[1], options);
     }
     if (command == "info") {
         if (args.size() != 1) return usageError("info needs IN");
         return vd::cli::infoCommand(args[0]);
     }
+    if (command == "compare") {
+        if (args.size() != 2) return usageError("compare needs A and B");
+        return vd::cli::compareCommand(args[0], args[1]);
+    }
     if (command == "quantize") return runQuantize(args);
     if (command == "adjust") return vd::cli::adjustCommand(args);
+    if (command == "remap") return vd::cli::remapCommand(args);
     return usageError("unknown command '" + command + "'");
 }
