@@ -32,6 +32,8 @@ Application::Application(int& argc, char** argv, Mode mode) : impl_(std::make_un
     impl_->app = std::make_unique<QApplication>(argc, argv);
     // The program closes its windows itself; the last one closing is no reason to quit.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The installed desktop entry's name: desktops match the windows to it, and to its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.vandrell.Vandrell"));
     if (tests) {
         // QApplication takes the user's locale; tests read and write numbers the C way.
         std::setlocale(LC_ALL, "C");
