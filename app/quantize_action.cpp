@@ -48,14 +48,7 @@ void applyQuantize(AppState& s) {
     saveUndo(s, s.imgWork);
     try {
         const Image& reference = *s.images.get(s.imgReference);
-        // Methods that map write every pixel; the others reduce a copy, made when first
-        // written (until then the work image shares the reference's pixels).
-        if (quantizeMapsFromReference(method)) {
-            s.images.put(s.imgWork, Image::unfilled(reference.width(), reference.height(),
-                                                    reference.depth()));
-        } else {
-            s.images.copy(s.imgReference, s.imgWork);
-        }
+        s.images.put(s.imgWork, workImageFor(reference, method));
         QuantizeContext context{&s.colorIndex, s.neuQuantArea};
         QuantizeOutcome result =
             quantizeInto(reference, *s.images.get(s.imgWork), readSettings(g, row), context);

@@ -92,12 +92,15 @@ bool quantizeMapsFromReference(QuantizeMethod method) {
            isFixedMethod(method);
 }
 
+Image workImageFor(const Image& reference, QuantizeMethod method) {
+    if (!quantizeMapsFromReference(method) || reference.empty()) return reference;
+    return Image::unfilled(reference.width(), reference.height(), reference.depth());
+}
+
 QuantizeResult quantizeImage(const Image& reference, const QuantizeSettings& settings,
                              QuantizeContext& context) {
     QuantizeResult result;
-    const bool maps = quantizeMapsFromReference(settings.method) && !reference.empty();
-    result.work = maps ? Image::unfilled(reference.width(), reference.height(), reference.depth())
-                       : reference;
+    result.work = workImageFor(reference, settings.method);
     static_cast<QuantizeOutcome&>(result) = quantizeInto(reference, result.work, settings, context);
     return result;
 }

@@ -100,6 +100,9 @@ struct QuantizeContext {
 // True for the methods that write every pixel of the work image from the reference (they
 // choose or have a palette and map onto it): their work image need not start as a copy.
 bool quantizeMapsFromReference(QuantizeMethod method);
+// The image `method` writes its result into: unfilled for the methods that map, otherwise
+// a copy of the reference (sharing its pixels until the method writes them).
+Image workImageFor(const Image& reference, QuantizeMethod method);
 
 // The work image that "Apply" makes from `reference`: a copy of it reduced by the method.
 // Alpha passes through untouched. A method that fails leaves the plain copy.

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "io/image_codec.h"
+#include "tests/io/bmp_test_file.h"
 
 namespace vd::test {
 
@@ -95,16 +96,6 @@ Bytes cutInHalf(Bytes bytes) {
     return bytes;
 }
 
-void putLittle16(Bytes& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void putLittle32(Bytes& out, std::uint32_t v) {
-    putLittle16(out, v & 0xFFFF);
-    putLittle16(out, v >> 16);
-}
-
 }  // namespace
 
 Bytes jpegClaiming(int width, int height) {
@@ -124,19 +115,11 @@ Bytes jpegClaiming(int width, int height) {
 }
 
 Bytes bmpClaiming(int width, int height) {
-    const std::uint32_t rowBytes = (static_cast<std::uint32_t>(width) * 3 + 3) / 4 * 4;
-    Bytes out = {'B', 'M'};
-    putLittle32(out, 14 + 40 + rowBytes);
-    putLittle32(out, 0);
-    putLittle32(out, 14 + 40);
-    putLittle32(out, 40);
-    putLittle32(out, static_cast<std::uint32_t>(width));
-    putLittle32(out, static_cast<std::uint32_t>(height));
-    putLittle16(out, 1);
-    putLittle16(out, 24);
-    for (int field = 0; field < 6; ++field) putLittle32(out, 0);
-    out.resize(out.size() + rowBytes, 0x80);
-    return out;
+    TestBmp bmp;
+    bmp.width = width;
+    bmp.height = height;
+    bmp.pixels = Bytes((static_cast<std::size_t>(width) * 3 + 3) / 4 * 4, 0x80);
+    return bmp.bytes();
 }
 
 std::vector<HostileFile> hostilePngFiles() {
