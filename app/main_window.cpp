@@ -115,7 +115,8 @@ void addViewPanel(gui::Gui& g) {
     g.setChecked(GAD_VIEW_REFERENCE, true);
 }
 
-// Rows 0 to 2 remember their Limit value in the row's data; the fixed rows carry none.
+// Rows 0 to 2 and Kmeans remember their Limit value in the row's data; the fixed rows carry
+// none.
 void addMethodList(gui::Gui& g) {
     g.addDropDown(WIN_MAIN, GAD_METHOD, {10, 60, 105, 30});
     for (const MethodInfo& method : kMethods) {

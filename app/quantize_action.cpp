@@ -38,7 +38,7 @@ void applyQuantize(AppState& s) {
     const int row = g.selectedRow(GAD_METHOD);
     if (row < 0 || row >= kMethodCount) return;
     const QuantizeMethod method = static_cast<QuantizeMethod>(row);
-    if (method == QuantizeMethod::Popularity || method == QuantizeMethod::Adaptive) {
+    if (methodInfo(method).limitKind == LimitKind::PaletteSize) {
         // What the box shows is then the value the method uses, even after a half-typed edit.
         g.setText(GAD_LIMIT, std::to_string(g.value(GAD_LIMIT)));
     }

@@ -22,10 +22,15 @@ double ciede2000(const Lab& first, const Lab& second);
 // equal pictures. The pictures must have the same size.
 double psnr(const Image& first, const Image& second);
 
+// PSNR of the two pictures after a Gaussian blur of `sigma` pixels (edges repeated): how far
+// apart they look from a distance at which a dither pattern merges into its mean colour.
+double blurredPsnr(const Image& first, const Image& second, double sigma = 1.0);
+
 struct Quality {
     double psnr = 0;
     double meanDeltaE = 0;
     double maxDeltaE = 0;
+    double blurredPsnr = 0;  // after a blur of 1 pixel
     std::int64_t differingPixels = 0;  // pixels whose colour bytes differ
 };
 

@@ -8,6 +8,7 @@
 #include "quantize/adaptive.h"
 #include "quantize/color_index.h"
 #include "quantize/flat_palettes.h"
+#include "quantize/kmeans/kmeans.h"
 #include "quantize/neuquant.h"
 #include "quantize/palette_mapping.h"
 #include "quantize/popularity.h"
@@ -81,6 +82,10 @@ QuantizeOutcome quantizeInto(const Image& reference, Image& work,
     } else if (method == QuantizeMethod::NeuQuant256) {
         runNeuQuant(work, settings.dither, context.neuQuant);
         result.display = PaletteDisplay::Refresh;
+    } else if (method == QuantizeMethod::Kmeans) {
+        result.palette = quantizeKmeans(reference, work, std::clamp(settings.limit, 2, 256),
+                                        settings.dither, index);
+        result.display = PaletteDisplay::Refresh;
     } else {
         result.methodRan = false;
     }
@@ -89,7 +94,7 @@ QuantizeOutcome quantizeInto(const Image& reference, Image& work,
 
 bool quantizeMapsFromReference(QuantizeMethod method) {
     return method == QuantizeMethod::Popularity || method == QuantizeMethod::Adaptive ||
-           isFixedMethod(method);
+           method == QuantizeMethod::Kmeans || isFixedMethod(method);
 }
 
 Image workImageFor(const Image& reference, QuantizeMethod method) {

@@ -28,8 +28,9 @@ enum class QuantizeMethod : int {
     Fixed24,
     Fixed32,
     NeuQuant256,
+    Kmeans,
 };
-constexpr int kMethodCount = 14;
+constexpr int kMethodCount = 15;
 
 // What the Limit box holds while a method is selected.
 enum class LimitKind {
@@ -59,6 +60,7 @@ inline constexpr std::array<MethodInfo, kMethodCount> kMethods = {{
     {"Fixed_24", LimitKind::Fixed, 24},
     {"Fixed_32", LimitKind::Fixed, 32},
     {"Neuquant_256", LimitKind::Fixed, 256},
+    {"Kmeans", LimitKind::PaletteSize, 256},
 }};
 
 // The row whose label matches, ignoring case.
@@ -79,7 +81,7 @@ enum class PaletteDisplay {
 
 struct QuantizeOutcome {
     // The new `currentPalette`, where the method sets one (Uniform, flat palettes,
-    // Popularity, Adaptive); empty where it keeps the old one.
+    // Popularity, Adaptive, Kmeans); empty where it keeps the old one.
     std::optional<Palette> palette;
     PaletteDisplay display = PaletteDisplay::Refresh;
     // False when the method failed and the work image is the plain copy of the reference.

@@ -32,7 +32,7 @@ for ext in png bmp; do
     row "convert PNG to ${ext^^}" "$(measure "$cli" convert "$photo" "$scratch/out.$ext")"
 done
 methods="Uniform Popularity Adaptive flat_8 flat_64 flat_512 flat_4096 Lemon_128 Berry_128 \
-Ocean_128 Fixed_16 Fixed_24 Fixed_32 Neuquant_256"
+Ocean_128 Fixed_16 Fixed_24 Fixed_32 Neuquant_256 Kmeans"
 for method in $methods; do
     limit=256
     [[ $method == Uniform ]] && limit=6

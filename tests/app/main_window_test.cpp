@@ -1,8 +1,11 @@
+#include <QComboBox>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
 
+#include "platform/gui/qt_access.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/test_util.h"
 
@@ -59,6 +62,33 @@ TEST_F(MainWindow, MethodRowsRememberALimitOnlyWhereTheUserChoosesOne) {
     for (int row = 3; row < 14; ++row) {
         EXPECT_EQ(gui.rowData(GAD_METHOD, row), std::nullopt) << "row " << row;
     }
+    EXPECT_EQ(gui.rowData(GAD_METHOD, 14), std::optional<int>(256)) << "Kmeans";
+}
+
+TEST_F(MainWindow, KmeansIsTheLastRowAndKeepsItsOwnPaletteSize) {
+    const auto* list = qobject_cast<QComboBox*>(gui::widgetOf(gui, GAD_METHOD));
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->count(), 15);
+    EXPECT_EQ(list->itemText(14).toStdString(), "Kmeans");
+    chooseMethod(14);
+    ASSERT_EQ(gui.selectedRow(GAD_METHOD), 14);
+    EXPECT_EQ(gui.text(GAD_LIMIT), "256");
+    EXPECT_TRUE(gui.isEnabled(GAD_LIMIT));
+    EXPECT_EQ(gui.maximum(GAD_LIMIT), 256);
+
+    stepLimit(16);
+    EXPECT_EQ(gui.rowData(GAD_METHOD, 14), std::optional<int>(16));
+    chooseMethod(1);
+    EXPECT_EQ(gui.text(GAD_LIMIT), "32") << "Popularity keeps its own value";
+    chooseMethod(13);
+    EXPECT_FALSE(gui.isEnabled(GAD_LIMIT));
+    chooseMethod(14);
+    EXPECT_EQ(gui.text(GAD_LIMIT), "16") << "Kmeans remembers the stepped value";
+    EXPECT_TRUE(gui.isEnabled(GAD_LIMIT));
+
+    typeLimit("999");
+    EXPECT_EQ(gui.text(GAD_LIMIT), "256");
+    EXPECT_EQ(gui.rowData(GAD_METHOD, 14), std::optional<int>(256));
 }
 
 TEST_F(MainWindow, StartsWithNothingToUndoAndThePatternInBothViews) {

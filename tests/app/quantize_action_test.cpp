@@ -115,7 +115,7 @@ TEST_F(QuantizeAction, SecondApplyKeepsTheFirstResultAsUndoStep) {
 
 TEST_F(QuantizeAction, AlphaOfTheReferencePassesThrough) {
     s.images.put(s.imgReference, sampleReference(32));
-    for (int row : {0, 1, 13}) {
+    for (int row : {0, 1, 13, 14}) {
         chooseMethod(row);
         apply();
         const Image& work = image(s.imgWork);

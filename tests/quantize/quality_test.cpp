@@ -122,5 +122,28 @@ TEST(CompareQuality, CountsDifferingPixelsAndAveragesOverAllOfThem) {
     EXPECT_EQ(same.maxDeltaE, 0);
 }
 
+TEST(BlurredPsnr, SeesADitherPatternAsItsMeanAndAnOffsetAsItIs) {
+    const Image gray(40, 30, 24, makeColor(128, 128, 128));
+    Image checkers = gray, offset = gray, dot = gray;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) {
+            const int v = (x + y) % 2 ? 120 : 136;
+            checkers.at(x, y) = makeColor(v, v, v);
+            offset.at(x, y) = makeColor(138, 128, 128);
+        }
+    dot.at(20, 15) = makeColor(128, 228, 128);
+
+    EXPECT_EQ(blurredPsnr(gray, gray), std::numeric_limits<double>::infinity());
+    EXPECT_NEAR(blurredPsnr(gray, offset), psnr(gray, offset), 1e-4) << "float kernel";
+    EXPECT_GT(blurredPsnr(gray, checkers), psnr(gray, checkers) + 20) << "the pattern averages out";
+    // One pixel away from the edges spreads into the kernel: its squared error shrinks by the
+    // sum of the squared 2-D kernel weights.
+    double sum = 0, squares = 0;
+    for (int k = -3; k <= 3; ++k) sum += std::exp(-k * k / 2.0);
+    for (int k = -3; k <= 3; ++k) squares += std::pow(std::exp(-k * k / 2.0) / sum, 2);
+    EXPECT_NEAR(blurredPsnr(gray, dot), psnr(gray, dot) - 10 * std::log10(squares * squares), 1e-4);
+    EXPECT_NEAR(compareQuality(gray, dot).blurredPsnr, blurredPsnr(gray, dot), 1e-12);
+}
+
 }  // namespace
 }  // namespace vd

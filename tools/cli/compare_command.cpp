@@ -37,9 +37,10 @@ int compareCommand(const std::string& first, const std::string& second) {
                                        ": the sizes differ");
     }
     const Quality q = compareQuality(x, y);
-    std::printf("PSNR %s dB, mean dE2000 %.4f, max dE2000 %.4f, %lld pixels differ\n",
+    std::printf("PSNR %s dB, mean dE2000 %.4f, max dE2000 %.4f, %lld pixels differ, "
+                "blurred PSNR %s dB\n",
                 psnrText(q.psnr).c_str(), q.meanDeltaE, q.maxDeltaE,
-                static_cast<long long>(q.differingPixels));
+                static_cast<long long>(q.differingPixels), psnrText(q.blurredPsnr).c_str());
     return kExitOk;
 }
 

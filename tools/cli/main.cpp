@@ -21,8 +21,9 @@ constexpr const char* kFileUsage = R"(  vandrell-cli convert [--truecolor] IN OU
       Print the format, width, height, depth and unique colour count of IN.
   vandrell-cli compare A B
       Print how far B is from A: PSNR over the colour bytes (dB, "inf" when equal), mean
-      and maximum CIEDE2000 colour difference, and the number of pixels that differ. The
-      sizes must match.
+      and maximum CIEDE2000 colour difference, the number of pixels that differ, and the
+      PSNR of both after a Gaussian blur of 1 pixel (how a dither pattern looks from a
+      distance). The sizes must match.
 )";
 
 constexpr const char* kQuantizeUsage = R"(  vandrell-cli quantize --method LABEL [--limit N] [--dither] [--palette FILE] IN OUT
@@ -31,13 +32,13 @@ constexpr const char* kQuantizeUsage = R"(  vandrell-cli quantize --method LABEL
       Write the work image that "Apply" makes from IN as the reference image. LABEL is a
       method of the method list (case ignored): Uniform, Popularity, Adaptive, flat_8,
       flat_64, flat_512, flat_4096, Lemon_128, Berry_128, Ocean_128, Fixed_16, Fixed_24,
-      Fixed_32, Neuquant_256. N is the Limit value: levels per channel 2..16 for Uniform
-      (default 3), palette size 2..256 for Popularity and Adaptive (default 32). --palette
-      writes the method's palette in the format of FILE's extension: .gpl (GIMP), .pal
-      (JASC-PAL), .act (Adobe colour table, up to 256 colours), .hex (rrggbb per line),
-      otherwise one #rrggbb per line. With --output-dir each IN is written to DIR under its
-      own name, on --jobs threads (default: the number of cores); a failed IN is reported
-      and the others go on.
+      Fixed_32, Neuquant_256, Kmeans. N is the Limit value: levels per channel 2..16 for
+      Uniform (default 3), palette size 2..256 for Popularity and Adaptive (default 32)
+      and for Kmeans (default 256). --palette writes the method's palette in the format
+      of FILE's extension: .gpl (GIMP), .pal (JASC-PAL), .act (Adobe colour table, up to
+      256 colours), .hex (rrggbb per line), otherwise one #rrggbb per line. With
+      --output-dir each IN is written to DIR under its own name, on --jobs threads
+      (default: the number of cores); a failed IN is reported and the others go on.
 )";
 
 constexpr const char* kExitUsage = R"(  vandrell-cli --help

@@ -14,6 +14,7 @@
 #include "app/commands.h"
 #include "app/state.h"
 #include "io/image_codec.h"
+#include "quantize/quantize.h"
 #include "platform/gui/application.h"
 #include "platform/gui/gui.h"
 #include "platform/gui/seams.h"
@@ -71,6 +72,15 @@ class Session {
         event.type = type;
         gui_.postEvent(event);
         settle();
+    }
+
+    void quantizeWithKmeansDithered(int limit) {
+        gui_.selectRow(GAD_METHOD, static_cast<int>(QuantizeMethod::Kmeans));
+        control(GAD_METHOD);
+        gui_.setValue(GAD_LIMIT, limit);
+        control(GAD_LIMIT, gui::SPIN_STEPPED);
+        gui_.setChecked(GAD_DITHER, true);
+        control(GAD_APPLY);
     }
 
     void quantizeWithPopularityDithered() {
@@ -269,5 +279,7 @@ int main(int argc, char** argv) {
     const auto damaged = std::filesystem::path(VD_SHARED_DIR) / "testdata/codecs/png/images";
     session.loadRefused(damaged / "xcsn0g01.png");
     ok = session.shoot("13-refused-file") && ok;
+    session.quantizeWithKmeansDithered(16);
+    ok = session.shoot("14-kmeans-16-dithered") && ok;
     return ok ? 0 : 1;
 }

@@ -1,0 +1,143 @@
+#include "quantize/kmeans/kmeans.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_set>
+
+#include "quantize/count_colors.h"
+#include "quantize/distinct_colors.h"
+#include "quantize/kmeans/box_split.h"
+#include "quantize/kmeans/chunks.h"
+#include "quantize/kmeans/kmeans_dither.h"
+#include "quantize/kmeans/lloyd.h"
+#include "quantize/palette_mapping.h"
+
+namespace vd {
+
+namespace {
+
+using kmeans::Centre;
+using kmeans::ColorPoints;
+using kmeans::Lloyd;
+
+// A step that gains less than this share of the error ends the refinement.
+constexpr double kSettled = 3e-4;
+constexpr int kMostSteps = 60;
+// Relocations tried one after the other while each pays, and the steps each may take.
+constexpr int kMostRelocations = 8;
+constexpr int kRelocationSteps = 10;
+
+double squaredDistance(const Centre& a, const Centre& b) {
+    const double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
+    return dx * dx + dy * dy + dz * dz;
+}
+
+// The cluster that costs least to give up: merged into its nearest neighbour, the error
+// grows by Ward's W1 W2 / (W1 + W2) |c1 - c2|^2.
+std::size_t cheapestCluster(const Lloyd& lloyd, const std::vector<Lloyd::Cluster>& clusters) {
+    std::size_t cheapest = 0;
+    double lowest = -1;
+    for (std::size_t j = 0; j < clusters.size(); ++j) {
+        const std::size_t n = lloyd.nearestOtherCentre(j);
+        const double w1 = clusters[j].weight, w2 = clusters[n].weight;
+        const double cost =
+            w1 + w2 > 0
+                ? w1 * w2 / (w1 + w2) * squaredDistance(lloyd.centres()[j], lloyd.centres()[n])
+                : 0;
+        if (lowest < 0 || cost < lowest) {
+            lowest = cost;
+            cheapest = j;
+        }
+    }
+    return cheapest;
+}
+
+std::size_t mostErroneousCluster(const std::vector<Lloyd::Cluster>& clusters) {
+    return std::max_element(
+               clusters.begin(), clusters.end(),
+               [](const Lloyd::Cluster& a, const Lloyd::Cluster& b) { return a.error < b.error; }) -
+           clusters.begin();
+}
+
+// Lloyd stops in a local minimum. Moving the least useful colour into the cluster with the
+// most error and settling again often finds a better one; a move that does not pay is
+// undone, and ends the search.
+double relocate(Lloyd& lloyd, double error) {
+    for (int trial = 0; trial < kMostRelocations; ++trial) {
+        const std::vector<Lloyd::Cluster> clusters = lloyd.clusters();
+        const std::size_t worst = mostErroneousCluster(clusters);
+        const std::size_t spare = cheapestCluster(lloyd, clusters);
+        if (spare == worst) break;
+        Lloyd::State before = lloyd.save();
+        lloyd.moveCentreIntoCluster(spare, worst);
+        const double after = lloyd.settle(kSettled, kRelocationSteps);
+        if (after >= error) {
+            lloyd.restore(std::move(before));
+            break;
+        }
+        error = after;
+    }
+    return error;
+}
+
+// Rounded centres, each colour once.
+Palette paletteOf(const ColorPoints& points, const std::vector<Centre>& centres) {
+    Palette palette;
+    std::unordered_set<Color> seen;
+    for (const Centre& c : centres) {
+        const Color colour = kmeans::colorOfPoint(points.scale, c.x, c.y, c.z);
+        if (seen.insert(colour).second) palette.push_back(colour);
+    }
+    return palette;
+}
+
+struct Choice {
+    Palette palette;
+    // The root mean square error per channel the palette leaves: the scale of the dither's
+    // limits.
+    float typicalError = 0;
+};
+
+// For a picture with more than `limit` colours.
+Choice choose(const Image& image, int limit, int threads) {
+    const ColorPoints points = kmeans::colorPointsOf(image);
+    Lloyd lloyd(points, kmeans::splitBoxes(points, limit), limit,
+                threads > 0 ? threads : kmeans::defaultThreads());
+    const double error = relocate(lloyd, lloyd.settle(kSettled, kMostSteps));
+    double weight = 0;
+    for (float w : points.weight)
+        weight += w;
+    const kmeans::ChannelWeights channels;
+    const double perChannel = error / weight / (channels.red + channels.green + channels.blue);
+    return {paletteOf(points, lloyd.centres()), static_cast<float>(std::sqrt(perChannel))};
+}
+
+bool hasAtMost(const Image& image, int limit) {
+    return countColorsUpTo(image, limit) <= limit;
+}
+
+}  // namespace
+
+Palette chooseKmeansPalette(const Image& image, int limit, int threads) {
+    if (hasAtMost(image, limit)) return distinctColors(image);
+    return choose(image, limit, threads).palette;
+}
+
+Palette quantizeKmeans(const Image& reference, Image& work, int limit, bool dither,
+                       ColorIndex& index, int threads) {
+    if (hasAtMost(reference, limit)) {
+        std::copy(reference.pixels().begin(), reference.pixels().end(), work.pixels().begin());
+        return distinctColors(reference);
+    }
+    if (threads <= 0) threads = kmeans::defaultThreads();
+    Choice choice = choose(reference, limit, threads);
+    if (dither) {
+        index.build(choice.palette);
+        kmeans::ditherOnto(reference, work, index, choice.typicalError, threads);
+    } else {
+        mapToPaletteInto(reference, work, choice.palette, false, index);
+    }
+    return std::move(choice.palette);
+}
+
+}  // namespace vd
