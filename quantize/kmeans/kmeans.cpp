@@ -8,9 +8,8 @@
 #include "quantize/distinct_colors.h"
 #include "quantize/kmeans/box_split.h"
 #include "quantize/kmeans/chunks.h"
-#include "quantize/kmeans/kmeans_dither.h"
 #include "quantize/kmeans/lloyd.h"
-#include "quantize/palette_mapping.h"
+#include "quantize/kmeans/mapping.h"
 
 namespace vd {
 
@@ -131,11 +130,11 @@ Palette quantizeKmeans(const Image& reference, Image& work, int limit, bool dith
     }
     if (threads <= 0) threads = kmeans::defaultThreads();
     Choice choice = choose(reference, limit, threads);
+    index.build(choice.palette);
     if (dither) {
-        index.build(choice.palette);
         kmeans::ditherOnto(reference, work, index, choice.typicalError, threads);
     } else {
-        mapToPaletteInto(reference, work, choice.palette, false, index);
+        kmeans::mapOnto(reference, work, index, threads);
     }
     return std::move(choice.palette);
 }

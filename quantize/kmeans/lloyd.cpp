@@ -80,7 +80,7 @@ void Lloyd::refreshCentreSpacing() {
     neighbours_.resize(k * (k - 1));
     halfSpacing_.assign(k, kFar);
     for (std::size_t j = 0; j < k; ++j) {
-        Neighbour* order = &neighbours_[j * (k - 1)];
+        Neighbour* order = neighbours_.data() + j * (k - 1);
         if (fresh) {
             std::size_t n = 0;
             for (std::size_t other = 0; other < k; ++other)
@@ -106,7 +106,8 @@ void Lloyd::scanFrom(std::size_t point, std::size_t near) {
     float best = toNear, second = kFar;
     std::size_t bestIndex = near;
     const std::size_t k = centres_.size();
-    const Neighbour* order = &neighbours_[near * (k - 1)];
+    // data(), not [], since a lone centre has an empty list.
+    const Neighbour* order = neighbours_.data() + near * (k - 1);
     std::size_t n = 0;
     for (; n + 1 < k; ++n) {
         if (order[n].distance - toNear >= second) break;

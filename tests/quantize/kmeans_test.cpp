@@ -12,7 +12,7 @@
 #include "quantize/color_index.h"
 #include "quantize/kmeans/box_split.h"
 #include "quantize/kmeans/color_points.h"
-#include "quantize/kmeans/kmeans_dither.h"
+#include "quantize/kmeans/mapping.h"
 #include "quantize/kmeans/lloyd.h"
 #include "quantize/quantize.h"
 #include "tests/support/test_util.h"
@@ -245,11 +245,13 @@ TEST(Kmeans, OneThreadAndTwoGiveTheSameBytes) {
         EXPECT_EQ(chooseKmeansPalette(noisy, limit, 1), chooseKmeansPalette(noisy, limit, 2));
         EXPECT_EQ(chooseKmeansPalette(photoCrop(), limit, 1),
                   chooseKmeansPalette(photoCrop(), limit, 2));
-        ColorIndex one, two;
-        Image byOne = Image::unfilled(400, 400, 24), byTwo = Image::unfilled(400, 400, 24);
-        quantizeKmeans(noisy, byOne, limit, true, one, 1);
-        quantizeKmeans(noisy, byTwo, limit, true, two, 2);
-        EXPECT_TRUE(imagesEqual(byOne, byTwo, "dithered"));
+        for (bool dither : {false, true}) {
+            ColorIndex one, two;
+            Image byOne = Image::unfilled(400, 400, 24), byTwo = Image::unfilled(400, 400, 24);
+            quantizeKmeans(noisy, byOne, limit, dither, one, 1);
+            quantizeKmeans(noisy, byTwo, limit, dither, two, 2);
+            EXPECT_TRUE(imagesEqual(byOne, byTwo, dither ? "dithered" : "plain"));
+        }
     }
 }
 

@@ -1,9 +1,10 @@
-#include "quantize/kmeans/kmeans_dither.h"
+#include "quantize/kmeans/mapping.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -31,7 +32,7 @@ constexpr float kErrorLimit = 6.0f;
 constexpr float kBusyStart = 5.0f;
 constexpr float kBusySpan = 15.0f;
 constexpr float kBusyFloor = 0.3f;
-// Bands of rows diffused each on its own, so that two cores can share the work.
+// Bands of rows mapped each on its own, so that two cores can share the work.
 constexpr int kBands = 2;
 
 int stepBetween(Color a, Color b) {
@@ -215,7 +216,39 @@ void ditherRows(const Image& source, Image& target, const ColorIndex& index,
     }
 }
 
+// Runs map(first, end) for each band of rows.
+void forEachBand(const Image& source, int threads, const std::function<void(int, int)>& map) {
+    const int h = source.height();
+    const int bands = std::min(kBands, h);
+    forEachChunk(static_cast<std::size_t>(bands), threads, [&](std::size_t band) {
+        map(static_cast<int>(band) * h / bands, static_cast<int>(band + 1) * h / bands);
+    });
+}
+
+void mapRows(const Image& source, Image& target, const ColorIndex& index, int first, int end) {
+    NearestGrid grid(index);
+    for (int y = first; y < end; ++y) {
+        const Color* in = source.row(y);
+        Color* out = target.row(y);
+        // Neighbours often share a colour: the last answer serves again.
+        Color lastIn = kAlphaMask, lastOut = 0;  // alpha bits set: never equal to a colour
+        for (int x = 0; x < source.width(); ++x) {
+            const Color c = in[x] & kRgbMask;
+            if (c != lastIn) {
+                lastIn = c;
+                lastOut = grid.nearest(c);
+            }
+            out[x] = keepAlpha(in[x], lastOut);
+        }
+    }
+}
+
 }  // namespace
+
+void mapOnto(const Image& source, Image& target, const ColorIndex& index, int threads) {
+    forEachBand(source, threads,
+                [&](int first, int end) { mapRows(source, target, index, first, end); });
+}
 
 void ditherOnto(const Image& source, Image& target, const ColorIndex& index, float typicalError,
                 int threads) {
@@ -224,13 +257,7 @@ void ditherOnto(const Image& source, Image& target, const ColorIndex& index, flo
             std::clamp(static_cast<int>(16 * kErrorLimit * typicalError + 0.5f), 16, kMostLimit)),
         strengthTable(typicalError)};
     const PaletteSet palette(index.sortedPalette().subspan(1, index.colorCount()));
-    // The picture is always cut into the same bands, each diffused on its own, so two
-    // threads can share the work and one thread makes the same bytes.
-    const int bands = std::min(kBands, source.height());
-    forEachChunk(static_cast<std::size_t>(bands), threads, [&](std::size_t band) {
-        const int h = source.height();
-        const int first = static_cast<int>(band) * h / bands;
-        const int end = static_cast<int>(band + 1) * h / bands;
+    forEachBand(source, threads, [&](int first, int end) {
         ditherRows(source, target, index, palette, settings, first, end);
     });
 }
