@@ -6,6 +6,7 @@
 
 #include <libdeflate.h>
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <optional>
@@ -105,9 +106,10 @@ std::optional<Contents> readCommonChunks(std::span<const std::uint8_t> bytes) {
             return contents;
         }
         if (chunk->type == chunkType("IDAT")) {
-            if (pixelDataEnded || chunk->data.size() > contents.layout.filteredBytes()) {
-                return std::nullopt;
-            }
+            // libpng refuses a pixel data chunk over its chunk limit and over the size of
+            // the filtered rows with deflate's overhead.
+            const std::size_t limit = std::max(kMaxChunkBytes, contents.layout.filteredBytes());
+            if (pixelDataEnded || chunk->data.size() > limit) return std::nullopt;
             contents.pixelData.push_back(chunk->data);
         } else if (isIgnoredChunk(chunk->type) && chunk->data.size() <= kMaxChunkBytes) {
             pixelDataEnded = !contents.pixelData.empty();
@@ -147,24 +149,41 @@ bool inflateInto(const std::vector<std::span<const std::uint8_t>>& pixelData,
                                       outBytes, nullptr) == LIBDEFLATE_SUCCESS;
 }
 
-std::optional<Image> decodeContents(const Contents& contents) {
-    const Layout& layout = contents.layout;
-    // RGB pixels are read four bytes at a time, the last one past the rows.
-    ScratchBuffer filtered(layout.filteredBytes() + 4);
-    if (!inflateInto(contents.pixelData, filtered.data(), layout.filteredBytes())) {
-        return std::nullopt;
-    }
-    Image image = Image::unfilled(layout.width, layout.height, layout.bytesPerPixel == 4 ? 32 : 24);
-    Color* pixels = image.pixels().data();
+// Unfilters the rows into the picture, row by row.
+bool unfilterRows(const Layout& layout, const std::uint8_t* filtered, Color* pixels) {
     const std::vector<Color> zeros(static_cast<std::size_t>(layout.width), 0);
     const Color* above = zeros.data();
     for (int y = 0; y < layout.height; ++y) {
-        const std::uint8_t* row = filtered.data() + layout.stride() * static_cast<std::size_t>(y);
+        const std::uint8_t* row = filtered + layout.stride() * static_cast<std::size_t>(y);
         Color* out = pixels + std::size_t(layout.width) * static_cast<std::size_t>(y);
         if (!unfilterRow(row[0], row + 1, layout.bytesPerPixel, above, out, layout.width)) {
-            return std::nullopt;
+            return false;
         }
         above = out;
+    }
+    return true;
+}
+
+// RGB rows take less room than the picture: they are inflated into its tail, and each
+// picture row written ends before the filtered row after it starts. Fresh memory is slow to
+// touch on some machines, so the picture's own buffer is the cheapest one. RGBA rows, a byte
+// a row larger than the picture, go to a buffer of their own.
+std::optional<Image> decodeContents(const Contents& contents) {
+    const Layout& layout = contents.layout;
+    Image image = Image::unfilled(layout.width, layout.height, layout.bytesPerPixel == 4 ? 32 : 24);
+    Color* pixels = image.pixels().data();
+    std::optional<ScratchBuffer> separate;
+    std::uint8_t* filtered = nullptr;
+    if (layout.bytesPerPixel == 3) {
+        const std::size_t pictureBytes = image.pixelCount() * sizeof(Color);
+        filtered = reinterpret_cast<std::uint8_t*>(pixels) + pictureBytes - layout.filteredBytes();
+    } else {
+        separate.emplace(layout.filteredBytes());
+        filtered = separate->data();
+    }
+    if (!inflateInto(contents.pixelData, filtered, layout.filteredBytes()) ||
+        !unfilterRows(layout, filtered, pixels)) {
+        return std::nullopt;
     }
     return image;
 }

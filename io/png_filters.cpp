@@ -29,11 +29,16 @@ std::uint32_t narrow(__m128i lanes) {
     return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(lanes, lanes)));
 }
 
-// Four bytes from `bytes`; for an RGB pixel the fourth belongs to the next one and is
-// ignored, so the buffers the filters read keep a few bytes to spare at their end.
-std::uint32_t loadFour(const std::uint8_t* bytes) {
-    std::uint32_t value;
-    std::memcpy(&value, bytes, 4);
+// A pixel's samples; an RGB pixel is read as four bytes where a fourth follows it in the row,
+// and that byte is ignored.
+template <int BytesPerPixel>
+std::uint32_t loadPixel(const std::uint8_t* bytes, bool lastInRow) {
+    std::uint32_t value = 0;
+    if (BytesPerPixel == 3 && lastInRow) {
+        std::memcpy(&value, bytes, 3);
+    } else {
+        std::memcpy(&value, bytes, 4);
+    }
     return value;
 }
 
@@ -67,7 +72,8 @@ void unfilterWith(const std::uint8_t* filtered, const Color* above, Color* out, 
     __m128i upperLeft = _mm_setzero_si128();
     for (int x = 0; x < width; ++x) {
         const __m128i up = widen(above[x]);
-        const __m128i difference = widen(loadFour(filtered + x * BytesPerPixel));
+        const __m128i difference =
+            widen(loadPixel<BytesPerPixel>(filtered + x * BytesPerPixel, x == width - 1));
         left = _mm_and_si128(_mm_add_epi16(predict(left, up, upperLeft), difference), lowByte);
         upperLeft = up;
         out[x] = narrow(left) | opaque;

@@ -75,8 +75,9 @@ class ScratchBuffer {
 
 // Undoes the filter of one row of 8-bit RGB (3 bytes a pixel in `filtered`) or RGBA (4) into
 // `out`, 4 bytes a pixel in Color's byte order; `above` is the row above as written to
-// `out`, all zeros for the first row. RGB rows get an opaque alpha byte. False for a filter
-// type PNG does not define.
+// `out`, all zeros for the first row. RGB rows get an opaque alpha byte. `out` may overlap
+// `filtered` where each pixel is written no further than the start of the next one read.
+// False for a filter type PNG does not define.
 bool unfilterRow(std::uint8_t filterType, const std::uint8_t* filtered, int bytesPerPixel,
                  const Color* above, Color* out, int width);
 
