@@ -11,6 +11,7 @@ packages=(
     fonts-liberation xvfb xauth
     librsvg2-bin desktop-file-utils appstream man-db groff-base
     parallel
+    pngcheck python3-pil imagemagick
 )
 
 missing=()
