@@ -93,8 +93,9 @@ std::optional<Contents> readCommonChunks(std::span<const std::uint8_t> bytes) {
     ChunkWalker chunks(bytes);
     const std::optional<Chunk> header = chunks.next();
     if (!header) return std::nullopt;
-    Contents contents;
-    if (auto layout = commonLayout(*header)) contents.layout = *layout; else return std::nullopt;
+    const std::optional<Layout> layout = commonLayout(*header);
+    if (!layout) return std::nullopt;
+    Contents contents{*layout, {}};
     // A file too short for its size is refused by libpng, in its words.
     if (contents.layout.filteredBytes() > bytes.size() * kMaxDeflateRatio + kDeflateSlack) {
         return std::nullopt;
