@@ -15,6 +15,7 @@
 #include "bench/bench_util.h"
 #include "io/file_io.h"
 #include "io/image_codec.h"
+#include "io/png_format.h"
 #include "quantize/quantize.h"
 
 namespace vd::bench {
@@ -70,6 +71,44 @@ void BM_PngDecode(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PngDecode)->Unit(benchmark::kMillisecond);
+
+// direct 1: decodePng, which reads the common files itself; direct 0: libpng alone, the way
+// every file was read before.
+Result<Image> decodeBy(bool direct, const Bytes& file) {
+    return direct ? decodePng(file) : png::decodeWithLibpng(file);
+}
+
+void BM_PngDecodeBy(benchmark::State& state) {
+    const Bytes& file = photoPngBytes();
+    for (auto _ : state) {
+        auto image = decodeBy(state.range(0) == 1, file);
+        if (!image) state.SkipWithError(image.error().c_str());
+        benchmark::DoNotOptimize(image.value().pixels().data());
+    }
+}
+BENCHMARK(BM_PngDecodeBy)->Arg(1)->Arg(0)->ArgName("direct")->Unit(benchmark::kMillisecond);
+
+// The twelve Kodak photos (768 x 512) one after another.
+void BM_PngDecodeKodak(benchmark::State& state) {
+    static const std::vector<Bytes> files = [] {
+        std::vector<Bytes> all;
+        for (int i = 1; i <= 12; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "photos/kodim%02d.png", i);
+            auto read = readFileBytes(sharedPath(name));
+            if (read) all.emplace_back(read.value().begin(), read.value().end());
+        }
+        return all;
+    }();
+    for (auto _ : state) {
+        for (const Bytes& file : files) {
+            auto image = decodeBy(state.range(0) == 1, file);
+            if (!image) state.SkipWithError(image.error().c_str());
+            benchmark::DoNotOptimize(image.value().pixels().data());
+        }
+    }
+}
+BENCHMARK(BM_PngDecodeKodak)->Arg(1)->Arg(0)->ArgName("direct")->Unit(benchmark::kMillisecond);
 
 void BM_PngEncode(benchmark::State& state) {
     const Image& photo = twelveMegapixelPhoto();

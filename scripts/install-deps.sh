@@ -5,12 +5,13 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev libpng-dev libjpeg62-turbo-dev zlib1g-dev
+    qt6-base-dev libpng-dev libjpeg62-turbo-dev zlib1g-dev libdeflate-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     fonts-liberation xvfb xauth
     librsvg2-bin desktop-file-utils appstream man-db groff-base
     parallel
+    pngcheck python3-pil imagemagick
 )
 
 missing=()
