@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "quantize/count_colors.h"
 
@@ -15,10 +17,6 @@ constexpr std::size_t kCells = std::size_t{1} << (3 * kCellBits);
 
 std::uint32_t cellOf(Color c) {
     return ((c >> 2) & 0x3F) | ((c >> 4) & 0xFC0) | ((c >> 6) & 0x3F000);
-}
-// The two low bits of each channel, as a place 0..63 inside the cell.
-std::uint32_t placeInCell(Color c) {
-    return (c & 3) | ((c >> 6) & 0xC) | ((c >> 12) & 0x30);
 }
 
 // Pixel count and the sums of the two low bits of each channel, per cell. The sums stay
@@ -83,32 +81,75 @@ void addCellMeans(const std::vector<CellSums>& cells, ColorPoints& points) {
     }
 }
 
-// A second scan counts every distinct colour inside the occupied cells.
-void addExactColors(const Image& image, const std::vector<CellSums>& cells, ColorPoints& points) {
-    std::vector<std::int32_t> slotOfCell(kCells, -1);
-    std::int32_t slots = 0;
-    for (std::size_t cell = 0; cell < kCells; ++cell) {
-        if (cells[cell].count != 0) slotOfCell[cell] = slots++;
+// Every distinct colour with its pixel count, in one scan through an open-addressing table
+// that doubles as it fills; nothing when there are more than `most`. The table grows with
+// the colours rather than covering colour space, so a small picture touches little memory.
+class ColorCounter {
+  public:
+    bool countAll(const Image& image, std::size_t most) {
+        Color last = kEmpty;
+        std::size_t lastSlot = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            const Color* row = image.row(y);
+            for (int x = 0; x < image.width(); ++x) {
+                const Color c = row[x] & kRgbMask;
+                if (c != last) {
+                    last = c;
+                    lastSlot = slotFor(c);
+                    if (used_ > most) return false;
+                }
+                ++counts_[lastSlot];
+            }
+        }
+        return true;
     }
-    std::vector<std::uint32_t> counts(static_cast<std::size_t>(slots) * 64, 0);
-    for (int y = 0; y < image.height(); ++y) {
-        const Color* row = image.row(y);
-        for (int x = 0; x < image.width(); ++x) {
-            const Color c = row[x];
-            ++counts[static_cast<std::size_t>(slotOfCell[cellOf(c)]) * 64 + placeInCell(c)];
+
+    // The colours in ascending order with their counts.
+    std::vector<std::pair<Color, std::uint32_t>> sorted() const {
+        std::vector<std::pair<Color, std::uint32_t>> colors;
+        colors.reserve(used_);
+        for (std::size_t i = 0; i < keys_.size(); ++i)
+            if (keys_[i] != kEmpty) colors.emplace_back(keys_[i], counts_[i]);
+        std::sort(colors.begin(), colors.end());
+        return colors;
+    }
+
+  private:
+    static constexpr Color kEmpty = 0xFFFFFFFFu;  // never a colour without alpha
+
+    std::size_t slotFor(Color c) {
+        std::size_t at = (c * 2654435761u >> 7) & (keys_.size() - 1);
+        while (keys_[at] != c) {
+            if (keys_[at] == kEmpty) {
+                if (2 * (used_ + 1) > keys_.size()) {
+                    grow();
+                    return slotFor(c);
+                }
+                keys_[at] = c;
+                ++used_;
+                return at;
+            }
+            at = (at + 1) & (keys_.size() - 1);
+        }
+        return at;
+    }
+
+    void grow() {
+        std::vector<Color> keys(2 * keys_.size(), kEmpty);
+        std::vector<std::uint32_t> counts(keys.size(), 0);
+        std::swap(keys, keys_);
+        std::swap(counts, counts_);
+        used_ = 0;
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            if (keys[i] == kEmpty) continue;
+            counts_[slotFor(keys[i])] = counts[i];
         }
     }
-    for (std::size_t cell = 0; cell < kCells; ++cell) {
-        if (slotOfCell[cell] < 0) continue;
-        const std::uint32_t* inCell = &counts[static_cast<std::size_t>(slotOfCell[cell]) * 64];
-        for (int place = 0; place < 64; ++place) {
-            if (inCell[place] == 0) continue;
-            addPoint(points, static_cast<float>(cellRed(cell) + (place & 3)),
-                     static_cast<float>(cellGreen(cell) + ((place >> 2) & 3)),
-                     static_cast<float>(cellBlue(cell) + ((place >> 4) & 3)), inCell[place]);
-        }
-    }
-}
+
+    std::vector<Color> keys_ = std::vector<Color>(std::size_t{1} << 12, kEmpty);
+    std::vector<std::uint32_t> counts_ = std::vector<std::uint32_t>(std::size_t{1} << 12, 0);
+    std::size_t used_ = 0;
+};
 
 }  // namespace
 
@@ -119,23 +160,19 @@ float pointWeight(std::uint32_t pixels) {
 ColorPoints colorPointsOf(const Image& image, ChannelWeights weights) {
     ColorPoints points;
     points.scale = {std::sqrt(weights.red), std::sqrt(weights.green), std::sqrt(weights.blue)};
-    const int distinct = countColorsUpTo(image, kMostExactColors);
-    const bool exact = distinct <= kMostExactColors;
-    // Every pixel counts where every colour is a point, so that none is missed.
-    const std::vector<CellSums> cells = cellSumsOf(image, exact ? 1 : strideFor(image));
-    const auto room = static_cast<std::size_t>(
-        exact ? distinct : std::count_if(cells.begin(), cells.end(), [](const CellSums& s) {
-            return s.count != 0;
-        }));
-    points.x.reserve(room);
-    points.y.reserve(room);
-    points.z.reserve(room);
-    points.weight.reserve(room);
-    if (exact) {
-        addExactColors(image, cells, points);
-    } else {
-        addCellMeans(cells, points);
+    // A big photograph passes the limit early in its scan; its bitmap count is the cheaper
+    // way to find that out.
+    const bool mayBeExact = image.pixelCount() <= kMostSampledPixels ||
+                            countColorsUpTo(image, kMostExactColors) <= kMostExactColors;
+    ColorCounter counter;
+    if (mayBeExact && counter.countAll(image, kMostExactColors)) {
+        for (const auto& [c, count] : counter.sorted()) {
+            addPoint(points, static_cast<float>(redOf(c)), static_cast<float>(greenOf(c)),
+                     static_cast<float>(blueOf(c)), count);
+        }
+        return points;
     }
+    addCellMeans(cellSumsOf(image, strideFor(image)), points);
     return points;
 }
 
