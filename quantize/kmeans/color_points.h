@@ -28,10 +28,11 @@ struct ColorPoints {
 
 // The colours of `image` (alpha ignored), weighted by their pixel counts. Up to
 // kMostExactColors distinct colours every colour is a point of its own; a picture with more
-// (a big photograph has a million) gives one point per occupied cell of 4 x 4 x 4 values, at
-// the mean of its pixels, which keeps the work in proportion to the cells and not to the
-// colours; of a picture over 3 MP, the cells then see a regular sample of its pixels. Points come
-// in the order of their colour, so the result does not depend on how the picture was scanned.
+// (a big photograph has a million) gives one point per occupied cell of 4 x 4 x 4 values,
+// at the mean of its pixels, which keeps the work in proportion to the cells and not to the
+// colours; of a picture over 3 MP, the cells then see a regular sample of its pixels.
+// Points come in the order of their colour, so the result does not depend on how the
+// picture was scanned.
 inline constexpr int kMostExactColors = 1 << 17;
 ColorPoints colorPointsOf(const Image& image, ChannelWeights weights = {});
 

@@ -14,12 +14,13 @@ namespace vd::kmeans {
 // Every pixel takes its nearest palette colour.
 void mapOnto(const Image& source, Image& target, const ColorIndex& index, int threads);
 
-// Error diffusion made for a good palette: serpentine Floyd-Steinberg at two thirds to three
-// quarters strength (more for a coarser palette) whose carried error is limited, weakened where the picture is already busy
-// (texture hides banding and would only gain noise), and dropped on a pixel whose colour is
-// in the palette, so an area of a palette colour stays flat. `typicalError` is the root mean
-// square error per channel the palette leaves without dither; the limits scale with it, so
-// a small palette may carry the larger errors it makes.
+// Error diffusion made for a good palette: serpentine Floyd-Steinberg at two thirds to
+// three quarters strength (more for a coarser palette) whose carried error is limited,
+// weakened where the picture is already busy (texture hides banding and would only gain
+// noise), and dropped on a pixel whose colour is in the palette, so an area of a palette
+// colour stays flat. `typicalError` is the root mean square error per channel the palette
+// leaves without dither; the limits scale with it, so a small palette may carry the larger
+// errors it makes.
 void ditherOnto(const Image& source, Image& target, const ColorIndex& index, float typicalError,
                 int threads);
 
