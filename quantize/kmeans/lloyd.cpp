@@ -326,13 +326,12 @@ void Lloyd::moveCentre(std::size_t moved, Centre to) {
 void Lloyd::reseedEmpty(const std::vector<double>& weights) {
     for (std::size_t j = 0; j < centres_.size(); ++j) {
         if (weights[j] > 0) continue;
-        for (std::size_t i = 0; i < points_.size(); ++i)
-            upper_[i] = distanceTo(i, centres_[assigned_[i]]);
         const std::size_t worst = worstServedPoint();
-        if (upper_[worst] <= 0) return;  // every point sits on a centre already
+        const float fromOwn = distanceTo(worst, centres_[assigned_[worst]]);
+        if (fromOwn <= 0) return;  // every point sits on a centre already
         moveCentre(j, {points_.x[worst], points_.y[worst], points_.z[worst]});
         assigned_[worst] = static_cast<std::uint16_t>(j);
-        lower_[worst] = std::min(lower_[worst], upper_[worst]);
+        lower_[worst] = std::min(lower_[worst], fromOwn);
         upper_[worst] = 0;
     }
 }
