@@ -101,6 +101,9 @@ void pasteNewImage(AppState& s);
 
 // ---- Canvas display and selection (canvas/display.cpp, canvas/selection.cpp).
 void refreshDisplay(AppState& s);
+// Shows the canvas at `scale`, keeping the selection outline crisp: drawn into the canvas
+// pixels at 100 %, as the canvas's overlay at every other scale.
+void rescaleCanvas(AppState& s, double scale, gui::ZoomAnchor anchor);
 void setCanvasBounds(AppState& s, ControlNumber canvas);
 void clearSelection(AppState& s);
 void updateSelectionStatus(AppState& s);
@@ -112,6 +115,17 @@ std::optional<ImageNumber> selectionOrImageInView(AppState& s);
 // The clipboard's picture over the image in view, following the pointer until it is placed
 // or dropped (canvas/floating_section.cpp).
 void pasteFloatingSection(AppState& s);
+
+// ---- Zoom (canvas/zoom.cpp): steps from 6.25 % to 1600 %, fit, and the status field.
+// The largest scale, at most 1, at which a picture fits the visible area.
+double fitScale(int pictureWidth, int pictureHeight, gui::Size visible);
+void zoomStep(AppState& s, bool in, gui::ZoomAnchor anchor);
+void zoomToFit(AppState& s);
+void zoomToActualSize(AppState& s);
+void zoomByWheel(AppState& s, const gui::Event& event);
+// Back to 100 % for a new picture or one of another size, where the window fits it again.
+void resetZoom(AppState& s);
+void showZoom(AppState& s);
 
 // ---- Palette window and palette colour editing (panels/palette_window.cpp,
 // panels/palette_edit.cpp).

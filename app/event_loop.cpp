@@ -31,6 +31,8 @@ void dispatchControl(AppState& s, const gui::Event& event) {
         limitChanged(s, event.type);
     } else if (c == GAD_PALETTE) {
         editPaletteColor(s, event);
+    } else if (c == GAD_CANVAS && event.type == gui::CANVAS_WHEEL) {
+        zoomByWheel(s, event);
     }
 }
 
@@ -71,6 +73,8 @@ void runImageOperation(AppState& s, int item) {
         default:
             return;
     }
+    // A picture turned or cut is a new picture to look at, even when its size stays.
+    if (item == MENU_ROTATE_RIGHT || item == MENU_ROTATE_LEFT || item == MENU_CROP) resetZoom(s);
     refreshDisplay(s);
 }
 
@@ -143,6 +147,16 @@ void dispatchMenu(AppState& s, int item) {
             break;
         case MENU_PASTE_NEW_IMAGE:
             pasteNewImage(s);
+            break;
+        case MENU_ZOOM_IN:
+        case MENU_ZOOM_OUT:
+            zoomStep(s, item == MENU_ZOOM_IN, gui::ZoomAnchor::Centre);
+            break;
+        case MENU_ZOOM_FIT:
+            zoomToFit(s);
+            break;
+        case MENU_ZOOM_ACTUAL:
+            zoomToActualSize(s);
             break;
         default:
             break;

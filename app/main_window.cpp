@@ -88,8 +88,21 @@ std::vector<KeyShortcut> mainShortcuts() {
 
 namespace {
 
+// The zoom keys, beside the shortcuts of the menu's commands.
+std::vector<KeyShortcut> zoomShortcuts() {
+    return {
+        {gui::KEY_PLUS, gui::MOD_CTRL, MENU_ZOOM_IN},
+        {gui::KEY_EQUALS, gui::MOD_CTRL, MENU_ZOOM_IN},
+        {gui::KEY_MINUS, gui::MOD_CTRL, MENU_ZOOM_OUT},
+        {'0', gui::MOD_CTRL, MENU_ZOOM_FIT},
+        {'1', gui::MOD_CTRL, MENU_ZOOM_ACTUAL},
+    };
+}
+
 void addShortcuts(gui::Gui& g) {
     for (const KeyShortcut& s : mainShortcuts())
+        g.addShortcut(WIN_MAIN, s.key, s.modifiers, s.item);
+    for (const KeyShortcut& s : zoomShortcuts())
         g.addShortcut(WIN_MAIN, s.key, s.modifiers, s.item);
 }
 
@@ -186,7 +199,8 @@ int buildMainWindow(AppState& s) {
         return 0;
     }
     g.setBackground(WIN_MAIN, kPanelBackground);
-    g.createStatusBar(WIN_MAIN, 2);
+    // The file and the selection, then the zoom at the right.
+    g.createStatusBar(WIN_MAIN, 2, 1);
     g.setInnerSize(WIN_MAIN, {902, 619 + g.statusBarHeight(WIN_MAIN)});
     g.moveWindow(WIN_MAIN, {459, 206});
     g.setMinimumInnerSize(WIN_MAIN, {kMinimumInnerWidth, kMinimumInnerHeight});
@@ -198,6 +212,7 @@ int buildMainWindow(AppState& s) {
     g.setCanvasCallback(GAD_CANVAS, [&s](const gui::Event& event) { canvasCallback(s, event); });
     createStartPattern(s);
     drawImageInViewOnCanvas(s);
+    showZoom(s);
     return 1;
 }
 

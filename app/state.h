@@ -101,6 +101,10 @@ enum MenuItem : int {
     MENU_UNDO = 28,
     MENU_REDO = 29,
     MENU_PASTE_NEW_IMAGE = 30,
+    MENU_ZOOM_IN = 31,
+    MENU_ZOOM_OUT = 32,
+    MENU_ZOOM_FIT = 33,
+    MENU_ZOOM_ACTUAL = 34,
 };
 
 // Events the canvas posts for itself.
@@ -212,6 +216,9 @@ struct AppState {
 
     std::unique_ptr<std::byte[]> neuQuantBlock;
     NeuQuantWorkArea* neuQuantArea = nullptr;
+
+    // The zoom was chosen to fit the picture into the window (the status bar says "Fit").
+    bool zoomFitsView = false;
 
     // Where followMainWindow last put the palette window.
     int palettePlaceX = 0, palettePlaceY = 0;

@@ -143,6 +143,7 @@ void pasteNewImage(AppState& s) {
     saveUndo(s, s.imageInView);
     s.images.copy(IMG_SCRATCH, s.imageInView);
     s.images.free(IMG_SCRATCH);
+    resetZoom(s);
     refreshDisplay(s);
     if (s.imageInView == s.imgWork) refreshPalette(s);
 }

@@ -58,6 +58,7 @@ void refreshDisplay(AppState& s) {
     // by its own alpha and shows what the canvas held.
     const Image& canvas = gui.canvasPixels(GAD_CANVAS);
     const bool newSize = canvas.width() != image->width() || canvas.height() != image->height();
+    if (newSize) resetZoom(s);
     if (!image->hasAlpha()) gui.canvasPixels(GAD_CANVAS) = *image;
     if (newSize) resizeCanvasTo(s, image->width(), image->height());
     if (image->hasAlpha()) DrawTarget(gui.canvasPixels(GAD_CANVAS)).drawImageBlended(*image, 0, 0);
@@ -85,6 +86,7 @@ void clearSelection(AppState& s) {
     // The outline stays on the canvas: every caller redraws the picture over it.
     sel.outlineDrawn = 0;
     sel.active = 0;
+    s.gui->setCanvasOverlay(GAD_CANVAS, std::nullopt, std::nullopt);
     sel.top = sel.bottom;
     sel.left = sel.right;
     updateSelectionStatus(s);

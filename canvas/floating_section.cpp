@@ -36,6 +36,8 @@ class FloatingSection {
         px_ = picture_.width() / 2 - hw_;
         py_ = picture_.height() / 2 - hh_;
         DrawTarget(canvas()).drawImage(picture_, 0, 0);
+        // The picture just drawn took the outline away; at other zooms it is the overlay.
+        gui_.setCanvasOverlay(GAD_CANVAS, std::nullopt, std::nullopt);
         drawSection();
         gui_.canvasUpdated(GAD_CANVAS);
     }

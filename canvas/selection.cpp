@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -9,9 +10,11 @@
 #include "platform/image/draw.h"
 
 // A press on the canvas either picks a colour (after Ctrl+press) or drags the selection
-// rectangle: a new one, the one at rest moved by its inside, or resized by its handle. The
-// outline is drawn in XOR white straight onto the canvas pixels, so drawing it a second time
-// erases it and the picture underneath is never touched.
+// rectangle: a new one, the one at rest moved by its inside, or resized by its handle. At
+// 100 % the outline is drawn in XOR white straight onto the canvas pixels, so drawing it a
+// second time erases it and the picture underneath is never touched. At any other zoom the
+// canvas draws it over the scaled picture at screen resolution, so it stays one screen pixel
+// wide, and the pixels are left alone.
 
 namespace vd {
 
@@ -71,12 +74,59 @@ void xorHandle(DrawTarget& target, const SelectionRecord& sel) {
                      kOutlineColor);
 }
 
+// ---- The outline at other scales than 100 %.
+
+double canvasScale(const AppState& s) {
+    return s.gui->canvasScale(GAD_CANVAS);
+}
+
+bool outlineOnPixels(const AppState& s) {
+    return canvasScale(s) == 1.0;
+}
+
+// The handle's side in picture pixels: never less than its size on the screen at 100 %, so
+// it stays as easy to grab when the picture is shown smaller.
+int handleExtent(const AppState& s) {
+    const double scale = canvasScale(s);
+    if (scale >= 1.0) return kHandleSize;
+    return static_cast<int>(std::ceil(kHandleSize / scale - 1e-9));
+}
+
+// The rectangle the outline was last drawn on, corners sorted, bounds inclusive.
+gui::Rect drawnOutline(const RubberBandRecord& band) {
+    const int left = std::min(band.drawnX, band.drawnX + band.width);
+    const int top = std::min(band.drawnY, band.drawnY + band.height);
+    return {left, top, std::abs(band.width) + 1, std::abs(band.height) + 1};
+}
+
+void showOverlay(AppState& s) {
+    const SelectionRecord& sel = s.Selection;
+    std::optional<gui::Rect> outline, handle;
+    if (sel.active == 1 && sel.outlineDrawn == 1 && !outlineOnPixels(s)) {
+        outline = drawnOutline(s.RubberBand);
+        const int side = handleExtent(s);
+        if (s.RubberBand.handleDrawn == 1)
+            handle = gui::Rect{sel.right - side, sel.bottom - side, side, side};
+    }
+    s.gui->setCanvasOverlay(GAD_CANVAS, outline, handle);
+}
+
+// Draws or erases, in XOR, what the overlay shows at other scales.
+void xorOutlineAndHandle(AppState& s) {
+    const RubberBandRecord& band = s.RubberBand;
+    DrawTarget target(s.gui->canvasPixels(GAD_CANVAS), DrawMode::Xor);
+    xorOutline(target, band.drawnX, band.drawnY, band.width, band.height);
+    if (band.handleDrawn == 1) xorHandle(target, s.Selection);
+    s.gui->canvasUpdated(GAD_CANVAS);
+}
+
 // ---- Starting a drag.
 
 bool pressIsOnHandle(const AppState& s, int x, int y) {
     const SelectionRecord& sel = s.Selection;
-    return s.RubberBand.handleDrawn == 1 && sel.right - 9 < x && x < sel.right &&
-           sel.bottom - 9 < y && y < sel.bottom;
+    const int side = handleExtent(s);
+    return s.RubberBand.handleDrawn == 1 && sel.right - side - 1 < x && x < sel.right &&
+           sel.bottom - side - 1 < y && y < sel.bottom;
 }
 
 bool pressIsInsideSelection(const SelectionRecord& sel, int x, int y) {
@@ -92,12 +142,12 @@ void movePointerToSelectionCentre(AppState& s) {
     const gui::Rect scroll = gui.controlRect(GAD_SCROLL);
     const gui::Point scrolled = gui.scrollPosition(GAD_SCROLL);
     // Halved in floating point and rounded to nearest with ties to even (the default mode).
-    const double screenX =
-        std::nearbyint(std::fabs(band.width / 2.0) + sel.left + inner.x + scroll.x);
-    const double screenY =
-        std::nearbyint(std::fabs(band.height / 2.0) + sel.top + inner.y + scroll.y);
-    gui.movePointer(
-        {static_cast<int>(screenX) - scrolled.x, static_cast<int>(screenY) - scrolled.y});
+    const int centreX = static_cast<int>(std::nearbyint(std::fabs(band.width / 2.0) + sel.left));
+    const int centreY = static_cast<int>(std::nearbyint(std::fabs(band.height / 2.0) + sel.top));
+    // Shown where the zoom puts that pixel; at 100 % the pixel's own position.
+    const gui::Point shown = gui.canvasPixelOnDisplay(GAD_CANVAS, {centreX, centreY});
+    gui.movePointer({shown.x + inner.x + scroll.x - scrolled.x,
+                     shown.y + inner.y + scroll.y - scrolled.y});
 }
 
 DragMode chooseDragMode(AppState& s) {
@@ -159,7 +209,7 @@ void followPointer(AppState& s, DragMode mode, gui::Point pointer) {
     }
 }
 
-void dragStep(AppState& s, DragMode mode) {
+void dragStepOnPixels(AppState& s, DragMode mode) {
     gui::Gui& gui = *s.gui;
     RubberBandRecord& band = s.RubberBand;
     DrawTarget target(gui.canvasPixels(GAD_CANVAS), DrawMode::Xor);
@@ -169,12 +219,31 @@ void dragStep(AppState& s, DragMode mode) {
     band.drawnX = band.x;
     band.drawnY = band.y;
     gui.canvasUpdated(GAD_CANVAS);
+}
 
+// The same steps with the outline in the overlay: nothing to erase on the pixels.
+void dragStepInOverlay(AppState& s, DragMode mode) {
+    RubberBandRecord& band = s.RubberBand;
+    s.Selection.outlineDrawn = 1;
+    band.handleDrawn = 0;
+    followPointer(s, mode, pointerOnCanvas(s));
+    band.drawnX = band.x;
+    band.drawnY = band.y;
+}
+
+void dragStep(AppState& s, DragMode mode) {
+    if (outlineOnPixels(s)) {
+        dragStepOnPixels(s, mode);
+    } else {
+        dragStepInOverlay(s, mode);
+    }
+    RubberBandRecord& band = s.RubberBand;
     SelectionRecord& sel = s.Selection;
     sel.left = band.x;
     sel.top = band.y;
     sel.right = band.x + band.width;
     sel.bottom = band.y + band.height;
+    if (!outlineOnPixels(s)) showOverlay(s);
     updateSelectionStatus(s);
 }
 
@@ -206,13 +275,19 @@ void finishSelection(AppState& s) {
     const bool onWork = s.imageInView == s.imgWork;
     if (sel.left == sel.right && sel.top == sel.bottom) {
         sel.active = 0;
+        if (!outlineOnPixels(s)) showOverlay(s);
         if (onWork) showPalette(s, s.currentPalette);
         return;
     }
-    DrawTarget target(gui.canvasPixels(GAD_CANVAS), DrawMode::Xor);
-    xorHandle(target, sel);
-    gui.canvasUpdated(GAD_CANVAS);
-    s.RubberBand.handleDrawn = 1;
+    if (outlineOnPixels(s)) {
+        DrawTarget target(gui.canvasPixels(GAD_CANVAS), DrawMode::Xor);
+        xorHandle(target, sel);
+        gui.canvasUpdated(GAD_CANVAS);
+        s.RubberBand.handleDrawn = 1;
+    } else {
+        s.RubberBand.handleDrawn = 1;
+        showOverlay(s);
+    }
     if (onWork) refreshPalette(s);
 }
 
@@ -248,6 +323,15 @@ void canvasPress(AppState& s, ControlNumber canvas) {
         return;
     }
     dragSelection(s);
+}
+
+void rescaleCanvas(AppState& s, double scale, gui::ZoomAnchor anchor) {
+    const bool wasOnPixels = outlineOnPixels(s);
+    const bool shown = s.Selection.active == 1 && s.Selection.outlineDrawn == 1;
+    if (wasOnPixels && scale != 1.0 && shown) xorOutlineAndHandle(s);  // off the pixels
+    s.gui->setCanvasScale(GAD_CANVAS, scale, anchor);
+    showOverlay(s);  // cleared at 100 %, where the outline belongs to the pixels
+    if (!wasOnPixels && scale == 1.0 && shown) xorOutlineAndHandle(s);
 }
 
 std::optional<ImageNumber> selectionOrImageInView(AppState& s) {

@@ -41,6 +41,7 @@ void installLoadedImage(AppState& s, Image&& picture) {
     }
     s.images.put(s.imgReference, picture);
     s.images.put(IMG_ORIGINAL, std::move(picture));
+    resetZoom(s);
 }
 
 // Where the user looks, without a question box: field 0 of the status bar, until the

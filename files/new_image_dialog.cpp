@@ -59,6 +59,7 @@ void replaceImageInView(AppState& s) {
     s.newImageHeight = std::clamp(s.newImageHeight, kSmallestResizeSide, kLargestResizeSide);
     saveUndo(s, s.imageInView);
     s.images.create(s.imageInView, s.newImageWidth, s.newImageHeight, 24, s.newImageColor);
+    resetZoom(s);
     refreshDisplay(s);
     layoutScrollArea(s);
     if (s.imageInView == s.imgWork) refreshPalette(s);

@@ -47,6 +47,7 @@ enum ControlEventType : int {
     CANVAS_RIGHT_CLICK = 12,
     CANVAS_POINTER_MOVED = 13,
     CANVAS_KEY_DOWN = 14,
+    CANVAS_WHEEL = 15,  // the wheel turned with Ctrl held: `delta` notches, away from the user > 0
 };
 
 // Modifier bits of canvas events.
@@ -62,6 +63,9 @@ constexpr int KEY_UP = 38;
 constexpr int KEY_RIGHT = 39;
 constexpr int KEY_DOWN = 40;
 constexpr int KEY_F1 = 112;
+constexpr int KEY_PLUS = 107;    // the keypad's +, and + wherever a layout has it
+constexpr int KEY_EQUALS = 187;  // the key that is + with Shift on many layouts
+constexpr int KEY_MINUS = 189;
 
 struct Event {
     EventKind kind = EventKind::Timeout;
@@ -72,6 +76,7 @@ struct Event {
     int custom = 0;     // custom events: their number
     // Canvas events: pointer position on the canvas, key code and modifier bits.
     int x = 0, y = 0, keyCode = 0, modifiers = 0;
+    int delta = 0;
 };
 
 enum class WindowStyle {
@@ -81,6 +86,9 @@ enum class WindowStyle {
 };
 
 enum class CursorShape { Arrow, Cross, Hand };
+
+// Which point of the visible canvas stays in place when the zoom changes.
+enum class ZoomAnchor { Pointer, Centre };
 
 // One entry of a pop-up menu: an item, a submenu or a separator. Text after a tab shows in
 // the accelerator column.
@@ -154,8 +162,9 @@ class Gui {
     void startTimer(WindowNumber n, int ms);
     void stopTimer(WindowNumber n);
 
-    // ---- The status bar of a window, with `fields` fields of automatic width.
-    void createStatusBar(WindowNumber n, int fields);
+    // ---- The status bar of a window, with `fields` fields of automatic width, then
+    // `rightFields` narrow ones at the right end, numbered after them.
+    void createStatusBar(WindowNumber n, int fields, int rightFields = 0);
     void setStatusText(WindowNumber n, int field, const std::string& text);
     std::string statusText(WindowNumber n, int field) const;
     int statusBarHeight(WindowNumber n) const;
@@ -259,6 +268,23 @@ class Gui {
     void movePointer(Point screen);
     // Screen position of a control's top-left corner.
     Point controlScreenPosition(ControlNumber c) const;
+
+    // ---- Zoom: how the canvas is shown. Its pixels keep their size and every position the
+    // program sees (canvas events, pointerOnCanvas) stays in canvas pixels; only the screen
+    // changes. Scales above 1 are whole numbers. The canvas point under the anchor (the
+    // pointer when it is over the visible canvas, otherwise the middle) stays where it is.
+    void setCanvasScale(ControlNumber canvas, double scale, ZoomAnchor anchor);
+    double canvasScale(ControlNumber canvas) const;
+    // The visible part of a scroll area when it shows no scroll bars.
+    Size scrollViewportSize(ControlNumber scrollArea) const;
+    // The selection outline and its handle as the canvas draws them at screen resolution
+    // over a scaled picture (in XOR, one screen pixel wide); at scale 1 the program draws
+    // into the pixels instead. Canvas pixels, the outline's bounds inclusive.
+    void setCanvasOverlay(ControlNumber canvas, std::optional<Rect> outline,
+                          std::optional<Rect> handle);
+    // Where the middle of a canvas pixel is shown, from the canvas's top-left corner; at
+    // scale 1 the pixel itself.
+    Point canvasPixelOnDisplay(ControlNumber canvas, Point pixel) const;
 
     // ---- Menus and shortcuts. Choosing an item posts a menu event with its number.
     void setPopupMenu(WindowNumber w, const std::vector<MenuEntry>& entries);

@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QScrollArea>
 
 #include "platform/gui/gui_impl.h"
 
@@ -31,11 +32,11 @@ Image& Gui::canvasPixels(ControlNumber c) {
 }
 
 void Gui::canvasUpdated(ControlNumber c) {
-    impl_->canvas(c)->update();
+    impl_->canvas(c)->pixelsChanged();
 }
 
 void Gui::canvasUpdated(ControlNumber c, Rect area) {
-    impl_->canvas(c)->update(toQt(area));
+    impl_->canvas(c)->pixelsChanged(area);
 }
 
 void Gui::setCanvasSize(ControlNumber c, Size size) {
@@ -78,7 +79,8 @@ Point Gui::pointerOnScreen() const {
 
 Point Gui::pointerOnCanvas(ControlNumber c) const {
     const Point screen = pointerOnScreen();
-    const QPoint p = impl_->widget(c)->mapFromGlobal(QPoint(screen.x, screen.y));
+    const CanvasWidget* canvas = impl_->canvas(c);
+    const QPoint p = canvas->pixelAt(canvas->mapFromGlobal(QPoint(screen.x, screen.y)));
     return {p.x(), p.y()};
 }
 
@@ -91,6 +93,42 @@ void Gui::movePointer(Point screen) {
 
 Point Gui::controlScreenPosition(ControlNumber c) const {
     const QPoint p = impl_->widget(c)->mapToGlobal(QPoint(0, 0));
+    return {p.x(), p.y()};
+}
+
+void Gui::setCanvasScale(ControlNumber c, double scale, ZoomAnchor anchor) {
+    CanvasWidget* canvas = impl_->canvas(c);
+    const QScrollArea* area = canvas->scrollArea();
+    QPoint at;
+    if (area != nullptr) {
+        const QWidget* visible = area->viewport();
+        const Point screen = pointerOnScreen();
+        at = visible->mapFromGlobal(QPoint(screen.x, screen.y));
+        const QRect shown = visible->rect() & canvas->geometry().translated(
+                                                  canvas->parentWidget()->pos());
+        if (anchor == ZoomAnchor::Centre || !shown.contains(at)) at = shown.center();
+    }
+    canvas->setScale(scale, at);
+}
+
+double Gui::canvasScale(ControlNumber c) const {
+    return impl_->canvas(c)->scale();
+}
+
+Size Gui::scrollViewportSize(ControlNumber scrollArea) const {
+    const auto* area = qobject_cast<QScrollArea*>(impl_->widget(scrollArea));
+    if (area == nullptr) return {};
+    const QSize size = area->maximumViewportSize();
+    return {size.width(), size.height()};
+}
+
+void Gui::setCanvasOverlay(ControlNumber c, std::optional<Rect> outline,
+                           std::optional<Rect> handle) {
+    impl_->canvas(c)->setOverlay(outline, handle);
+}
+
+Point Gui::canvasPixelOnDisplay(ControlNumber c, Point pixel) const {
+    const QPoint p = impl_->canvas(c)->centreOf(QPoint(pixel.x, pixel.y));
     return {p.x(), p.y()};
 }
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "platform/gui/gui.h"
-#include "platform/gui/widgets.h"
+#include "platform/gui/canvas_widget.h"
 
 class QButtonGroup;
 class QLabel;

@@ -406,7 +406,7 @@ void Gui::stopTimer(WindowNumber n) {
 
 // ---- The status bar
 
-void Gui::createStatusBar(WindowNumber n, int fields) {
+void Gui::createStatusBar(WindowNumber n, int fields, int rightFields) {
     WindowRecord& record = impl_->window(n);
     delete record.statusBar.data();
     record.statusFields.clear();
@@ -417,6 +417,14 @@ void Gui::createStatusBar(WindowNumber n, int fields) {
         auto* label = new QLabel(bar);
         label->setTextFormat(Qt::PlainText);
         bar->addWidget(label, 1);  // fields of automatic width share the bar equally
+        record.statusFields.push_back(label);
+    }
+    for (int i = 0; i < rightFields; ++i) {
+        auto* label = new QLabel(bar);
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("Fit 100.0%")));
+        bar->addPermanentWidget(label);
         record.statusFields.push_back(label);
     }
     record.statusBar = bar;

@@ -39,6 +39,7 @@ constexpr KeyPair kKeys[] = {
     {Qt::Key_Space, 32},    {Qt::Key_PageUp, 33},  {Qt::Key_PageDown, 34}, {Qt::Key_End, 35},
     {Qt::Key_Home, 36},     {Qt::Key_Left, 37},    {Qt::Key_Up, 38},       {Qt::Key_Right, 39},
     {Qt::Key_Down, 40},     {Qt::Key_Insert, 45},  {Qt::Key_Delete, 46},
+    {Qt::Key_Plus, 107},    {Qt::Key_Equal, 187},  {Qt::Key_Minus, 189},
 };
 }  // namespace
 
@@ -74,117 +75,6 @@ QImage opaqueCopy(const Image& image) {
             line[x] = source[x] | kAlphaMask;
     }
     return copy;
-}
-
-// ---- CanvasWidget
-
-CanvasWidget::CanvasWidget(QWidget* parent, EventSink& sink, WindowNumber window,
-                           ControlNumber number, Size size)
-    : QWidget(parent),
-      sink_(sink),
-      window_(window),
-      number_(number),
-      pixels_(std::max(size.width, 1), std::max(size.height, 1), 24, 0) {
-    setFocusPolicy(Qt::StrongFocus);
-    setMouseTracking(true);
-    setCursor(Qt::CrossCursor);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    resize(pixels_.width(), pixels_.height());
-}
-
-void CanvasWidget::resizePixels(Size size) {
-    if (pixels_.width() != size.width || pixels_.height() != size.height) keepWhatFits(size);
-    resize(pixels_.width(), pixels_.height());
-    update();
-}
-
-void CanvasWidget::keepWhatFits(Size size) {
-    Image next(std::max(size.width, 1), std::max(size.height, 1), 24, 0);
-    const Image& old = pixels_;  // read only: a shared buffer is not copied first
-    const int w = std::min(next.width(), old.width());
-    const int h = std::min(next.height(), old.height());
-    for (int y = 0; y < h; ++y)
-        std::memcpy(next.row(y), old.row(y), sizeof(Color) * static_cast<std::size_t>(w));
-    pixels_ = std::move(next);
-}
-
-void CanvasWidget::paintEvent(QPaintEvent* event) {
-    QPainter painter(this);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    const QRect area = event->rect();
-    painter.drawImage(area.topLeft(), opaqueView(pixels_), area);
-}
-
-void CanvasWidget::post(int type, QPoint at, Qt::KeyboardModifiers modifiers, int keyCode) {
-    Event event;
-    event.kind = EventKind::Control;
-    event.window = window_;
-    event.control = number_;
-    event.type = type;
-    event.x = at.x();
-    event.y = at.y();
-    event.keyCode = keyCode;
-    event.modifiers = modifierBits(modifiers);
-    sink_.pushEvent(event);
-}
-
-void CanvasWidget::mousePressEvent(QMouseEvent* event) {
-    sink_.notePointer(event->globalPosition().toPoint());
-    const QPoint at = event->position().toPoint();
-    if (event->button() == Qt::LeftButton) {
-        // While the button is held the canvas keeps the mouse, as a confined pointer would.
-        grabMouse();
-        post(CANVAS_LEFT_DOWN, at, event->modifiers());
-    } else if (event->button() == Qt::RightButton) {
-        rightPressed_ = true;
-    }
-    event->accept();
-}
-
-// Two quick presses are two presses to the program.
-void CanvasWidget::mouseDoubleClickEvent(QMouseEvent* event) {
-    mousePressEvent(event);
-}
-
-void CanvasWidget::mouseReleaseEvent(QMouseEvent* event) {
-    sink_.notePointer(event->globalPosition().toPoint());
-    const QPoint at = event->position().toPoint();
-    if (event->button() == Qt::LeftButton) {
-        releaseMouse();
-        post(CANVAS_LEFT_UP, at, event->modifiers());
-    } else if (event->button() == Qt::RightButton) {
-        if (rightPressed_ && rect().contains(at)) post(CANVAS_RIGHT_CLICK, at, event->modifiers());
-        rightPressed_ = false;
-    }
-    event->accept();
-}
-
-void CanvasWidget::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint screen = event->globalPosition().toPoint();
-    sink_.notePointer(screen);
-    if (event->buttons() & Qt::LeftButton) confinePointer(screen);
-    post(CANVAS_POINTER_MOVED, event->position().toPoint(), event->modifiers());
-    event->accept();
-}
-
-// Keeps the pointer over the visible part of the canvas while the button is held. Platforms
-// without a real pointer (offscreen) are left alone: nothing there moves it but the program.
-void CanvasWidget::confinePointer(QPoint screen) {
-    const QString platform = QGuiApplication::platformName();
-    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return;
-    const QRect visible = visibleRegion().boundingRect();
-    if (visible.isEmpty()) return;
-    const QRect area(mapToGlobal(visible.topLeft()), visible.size());
-    const QPoint kept(std::clamp(screen.x(), area.left(), area.right()),
-                      std::clamp(screen.y(), area.top(), area.bottom()));
-    if (kept != screen) QCursor::setPos(kept);
-}
-
-void CanvasWidget::keyPressEvent(QKeyEvent* event) {
-    // Taken here so that the scroll area never scrolls on a key.
-    const QPoint at = mapFromGlobal(QCursor::pos());
-    post(CANVAS_KEY_DOWN, at, event->modifiers(), windowsKeyCode(event->key()));
-    event->accept();
 }
 
 // ---- SpinBoxControl

@@ -38,36 +38,6 @@ QImage opaqueView(const Image& image);
 // A copy of the image as Qt sees it, alpha ignored.
 QImage opaqueCopy(const Image& image);
 
-// The drawable canvas: shows its pixels at their own size and reports the mouse and the keys.
-class CanvasWidget : public QWidget {
-  public:
-    CanvasWidget(QWidget* parent, EventSink& sink, WindowNumber window, ControlNumber number,
-                 Size size);
-
-    Image& pixels() { return pixels_; }
-    // Keeps what fits, the rest black.
-    void resizePixels(Size size);
-
-  protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-  private:
-    void keepWhatFits(Size size);
-    void post(int type, QPoint at, Qt::KeyboardModifiers modifiers, int keyCode = 0);
-    void confinePointer(QPoint screen);
-
-    EventSink& sink_;
-    WindowNumber window_;
-    ControlNumber number_;
-    Image pixels_;
-    bool rightPressed_ = false;
-};
-
 // A spin box whose text is its own: the arrows step the value and write it into the text,
 // typing changes only the text.
 class SpinBoxControl : public QAbstractSpinBox {

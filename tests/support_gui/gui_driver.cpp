@@ -10,6 +10,7 @@
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "platform/gui/qt_access.h"
 
@@ -38,6 +39,12 @@ Qt::Key qtKey(int keyCode) {
             return Qt::Key_Right;
         case gui::KEY_DOWN:
             return Qt::Key_Down;
+        case gui::KEY_PLUS:
+            return Qt::Key_Plus;
+        case gui::KEY_EQUALS:
+            return Qt::Key_Equal;
+        case gui::KEY_MINUS:
+            return Qt::Key_Minus;
         default:
             break;
     }
@@ -122,6 +129,27 @@ void releaseMouse(gui::Gui& gui, ControlNumber c, gui::Point at, int modifiers, 
     pointAt(gui, c, at);
     QTest::mouseRelease(gui::widgetOf(gui, c), buttonOf(rightButton), modifiersOf(modifiers),
                         QPoint(at.x, at.y));
+}
+
+void turnWheel(gui::Gui& gui, ControlNumber c, gui::Point at, int notches, int modifiers) {
+    pointAt(gui, c, at);
+    QWidget* widget = gui::widgetOf(gui, c);
+    const QPointF local(at.x, at.y);
+    QWheelEvent wheel(local, widget->mapToGlobal(local), QPoint(), QPoint(0, notches * 120),
+                      Qt::NoButton, modifiersOf(modifiers), Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &wheel);
+}
+
+void dragWithMiddleButton(gui::Gui& gui, ControlNumber c, gui::Point from, gui::Point to) {
+    QWidget* widget = gui::widgetOf(gui, c);
+    pointAt(gui, c, from);
+    QTest::mousePress(widget, Qt::MiddleButton, Qt::NoModifier, QPoint(from.x, from.y));
+    // The canvas moves under the pointer while it pans, so the move is told on the screen.
+    const QPoint screen = widget->mapToGlobal(QPoint(to.x, to.y));
+    QMouseEvent move(QEvent::MouseMove, QPointF(widget->mapFromGlobal(screen)), QPointF(screen),
+                     Qt::NoButton, Qt::MiddleButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+    QTest::mouseRelease(widget, Qt::MiddleButton, Qt::NoModifier, widget->mapFromGlobal(screen));
 }
 
 void rightClick(gui::Gui& gui, ControlNumber c, gui::Point at) {

@@ -22,6 +22,11 @@ void pressMouse(gui::Gui& gui, ControlNumber c, gui::Point at, int modifiers = 0
 void dragMouse(gui::Gui& gui, ControlNumber c, gui::Point to, bool rightButton = false);
 void releaseMouse(gui::Gui& gui, ControlNumber c, gui::Point at, int modifiers = 0,
                   bool rightButton = false);
+// The wheel turned `notches` (away from the user > 0) with modifier bits, the pointer at a
+// point of the control.
+void turnWheel(gui::Gui& gui, ControlNumber c, gui::Point at, int notches, int modifiers = 0);
+// A drag with the middle button from one point of the control to another.
+void dragWithMiddleButton(gui::Gui& gui, ControlNumber c, gui::Point from, gui::Point to);
 // A right click (press and release) at a point of the canvas.
 void rightClick(gui::Gui& gui, ControlNumber c, gui::Point at);
 

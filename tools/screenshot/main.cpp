@@ -149,9 +149,27 @@ class Session {
         return ok;
     }
 
+    // Ctrl with the wheel turned `notches` over a canvas pixel.
+    void zoomAt(gui::Point canvasPixel, int notches) {
+        pointAt(canvasPixel);
+        gui::Event wheel;
+        wheel.kind = gui::EventKind::Control;
+        wheel.window = WIN_MAIN;
+        wheel.control = GAD_CANVAS;
+        wheel.type = gui::CANVAS_WHEEL;
+        wheel.delta = notches;
+        wheel.modifiers = gui::MOD_CTRL;
+        gui_.postEvent(wheel);
+        settle();
+    }
+
     // Ticks "Histogram" with the click a person makes.
     void showHistogram() {
         gui_.setChecked(GAD_HISTOGRAM, true);
+        control(GAD_HISTOGRAM);
+    }
+    void hideHistogram() {
+        gui_.setChecked(GAD_HISTOGRAM, false);
         control(GAD_HISTOGRAM);
     }
 
@@ -229,7 +247,8 @@ class Session {
 
     void pointAt(gui::Point canvasPixel) {
         const gui::Point canvas = gui_.controlScreenPosition(GAD_CANVAS);
-        gui_.movePointer({canvas.x + canvasPixel.x, canvas.y + canvasPixel.y});
+        const gui::Point shown = gui_.canvasPixelOnDisplay(GAD_CANVAS, canvasPixel);
+        gui_.movePointer({canvas.x + shown.x, canvas.y + shown.y});
     }
 
     static constexpr int kMargin = 8;
@@ -281,5 +300,14 @@ int main(int argc, char** argv) {
     ok = session.shoot("13-refused-file") && ok;
     session.quantizeWithKmeansDithered(16);
     ok = session.shoot("14-kmeans-16-dithered") && ok;
+    const auto big = std::filesystem::path(VD_SHARED_DIR) / "testdata/bench/photo-12mp.png";
+    if (!session.loadReference(big)) return 1;
+    session.hideHistogram();
+    session.menu(MENU_ZOOM_FIT);
+    ok = session.shoot("15-zoom-fit") && ok;
+    session.menu(MENU_ZOOM_ACTUAL);
+    session.zoomAt({2050, 1420}, 5);
+    session.select({2040, 1410}, {2059, 1425});
+    ok = session.shoot("16-zoom-800-selection") && ok;
     return ok ? 0 : 1;
 }
