@@ -102,7 +102,10 @@ void zoomByWheel(AppState& s, const gui::Event& event) {
 }
 
 void resetZoom(AppState& s) {
-    if (currentScale(s) != 1.0 || s.zoomFitsView) setZoom(s, 1.0, gui::ZoomAnchor::Centre, false);
+    if (currentScale(s) == 1.0 && !s.zoomFitsView) return;
+    // The picture is about to be replaced: its outline need not be drawn onto the pixels.
+    clearSelection(s);
+    setZoom(s, 1.0, gui::ZoomAnchor::Centre, false);
 }
 
 void showZoom(AppState& s) {
