@@ -181,6 +181,8 @@ void dispatchClose(AppState& s, WindowNumber w) {
 void dispatchSize(AppState& s, WindowNumber w) {
     if (w == WIN_MAIN) {
         layoutScrollArea(s);
+        // A picture fitted into the window stays fitted as the window changes size.
+        if (s.zoomFitsView) zoomToFit(s);
     } else if (w == WIN_HELP) {
         fitHelpText(s);
     }

@@ -108,6 +108,15 @@ TEST_F(ZoomTest, TheKeysStepTheLadderAndTheStatusFieldSaysWhere) {
     EXPECT_EQ(gui.statusText(WIN_MAIN, 1), "");
 }
 
+TEST_F(ZoomTest, AFittedPictureStaysFittedWhenTheWindowChangesSize) {
+    key('0');
+    const double before = scale();
+    gui.setInnerSize(WIN_MAIN, {700, 500});
+    run(windowEvent(gui::EventKind::Size, WIN_MAIN));
+    EXPECT_LT(scale(), before);
+    EXPECT_EQ(scale(), fitScale(2000, 1500, gui.scrollViewportSize(GAD_SCROLL)));
+}
+
 TEST_F(ZoomTest, ASmallPictureFitsAt100) {
     show(patternImage(120, 90));
     key('0');
