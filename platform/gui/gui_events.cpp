@@ -224,7 +224,14 @@ bool Gui::Impl::isShortcut(const QWidget* receiver, int qtKey,
 bool ShortcutGuard::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::ShortcutOverride || !watched->isWidgetType()) return false;
     auto* key = static_cast<QKeyEvent*>(event);
-    if (!impl_.isShortcut(static_cast<QWidget*>(watched), key->key(), key->modifiers()))
+    const auto* receiver = static_cast<QWidget*>(watched);
+    if (impl_.isDialogKey(receiver, *key)) {
+        // Overridden: the dialog gets the key, not the main window it belongs to, whose
+        // shortcuts Qt lets its tool windows share.
+        event->accept();
+        return true;
+    }
+    if (!impl_.isShortcut(receiver, key->key(), key->modifiers()))
         return false;
     // Not overridden: the shortcut map gets the key before the focused control does.
     event->ignore();

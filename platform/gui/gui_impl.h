@@ -20,6 +20,8 @@
 #include "platform/gui/widgets.h"
 
 class QButtonGroup;
+class QKeyEvent;
+class QWindow;
 class QLabel;
 class QMenu;
 class QShortcut;
@@ -80,10 +82,18 @@ struct WindowRecord {
     // setSurfacePicture: painted at surfaceAt after the background, before the controls.
     QImage surface;
     QPoint surfaceAt;
+    std::optional<Gui::DialogKeys> dialogKeys;
+};
+
+struct InputHoldRecord {
+    int number = 0;
+    WindowNumber window;
+    std::optional<ControlNumber> open;
 };
 
 class WindowEventFilter;
 class ShortcutGuard;
+class UserInputFilter;
 
 struct Gui::Impl : EventSink {
     Impl(Requesters& r, Clock& c, Desktop& d);
@@ -103,7 +113,10 @@ struct Gui::Impl : EventSink {
     int busyPeriods = 0;
     std::unique_ptr<WindowEventFilter> windowFilter;
     std::unique_ptr<ShortcutGuard> shortcutGuard;
+    std::unique_ptr<UserInputFilter> inputFilter;
     std::unique_ptr<QTimer> wakeTimer;
+    std::vector<InputHoldRecord> inputHolds;
+    int lastInputHold = 0;
 
     // EventSink: queue an event; consecutive pointer moves (and moves and resizes of one
     // window) collapse into the latest, as a busy program would see them on Windows.
@@ -141,6 +154,19 @@ struct Gui::Impl : EventSink {
     std::optional<std::int64_t> nextDeadline(std::optional<std::int64_t> timeout) const;
     void blockUntil(std::optional<std::int64_t> deadline);
     bool isShortcut(const QWidget* receiver, int qtKey, Qt::KeyboardModifiers modifiers) const;
+
+    // Input the windows answer themselves (gui_input.cpp). Each is true when
+    // it took the event, which then goes no further.
+    bool isDialogKey(const QWidget* receiver, const QKeyEvent& key) const;
+    bool pressDialogKey(const QWidget* receiver, const QKeyEvent& key);
+    void pressEscape(WindowNumber n, const Gui::DialogKeys& keys);
+    bool pressReturn(const QWidget* receiver, const Gui::DialogKeys& keys);
+    bool isHeld(const QWidget* receiver) const;
+    bool holdsPointer(const QWindow* window, const QEvent& event) const;
+    // The window record of the window a widget is in, if it is one of ours.
+    std::optional<WindowNumber> windowAround(const QWidget* widget) const;
+    // Presses a push button, image button, check box or option button as a click would.
+    void press(ControlNumber c);
 };
 
 // Turns window events into queue events: the close box, moves and resizes.
@@ -158,6 +184,17 @@ class WindowEventFilter : public QObject {
 class ShortcutGuard : public QObject {
   public:
     explicit ShortcutGuard(Gui::Impl& impl) : impl_(impl) {}
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    Gui::Impl& impl_;
+};
+
+// Clicks, wheel turns and keys of held windows, and the keys of dialogs; program code
+// never runs here, events are only queued.
+class UserInputFilter : public QObject {
+  public:
+    explicit UserInputFilter(Gui::Impl& impl) : impl_(impl) {}
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:

@@ -10,6 +10,8 @@
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
+#include <QWindow>
 
 #include "platform/gui/qt_access.h"
 
@@ -98,6 +100,13 @@ void clickControl(gui::Gui& gui, ControlNumber c) {
     QTest::mouseClick(gui::widgetOf(gui, c), Qt::LeftButton);
 }
 
+void clickThroughWindow(gui::Gui& gui, ControlNumber c) {
+    QWidget* widget = gui::widgetOf(gui, c);
+    QWidget* top = widget->window();
+    const QPoint centre = widget->mapTo(top, widget->rect().center());
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, Qt::NoModifier, centre);
+}
+
 void clickControlAt(gui::Gui& gui, ControlNumber c, gui::Point at, int modifiers) {
     pressMouse(gui, c, at, modifiers);
     releaseMouse(gui, c, at, modifiers);
@@ -135,6 +144,18 @@ void pressKey(gui::Gui& gui, int keyCode, int modifiers) {
     if (!target) target = QApplication::activeWindow();
     if (!target) return;
     QTest::keyClick(target, qtKey(keyCode), modifiersOf(modifiers));
+}
+
+void pressKeyOn(gui::Gui& gui, ControlNumber c, int keyCode, int modifiers) {
+    QTest::keyClick(gui::widgetOf(gui, c), qtKey(keyCode), modifiersOf(modifiers));
+}
+
+void turnWheel(gui::Gui& gui, ControlNumber c, int notches) {
+    QWidget* widget = gui::widgetOf(gui, c);
+    const QPointF centre(widget->width() / 2.0, widget->height() / 2.0);
+    QWheelEvent wheel(centre, widget->mapToGlobal(centre), QPoint(), QPoint(0, 120 * notches),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &wheel);
 }
 
 void typeText(gui::Gui& gui, ControlNumber c, const std::string& text) {

@@ -12,6 +12,9 @@ namespace vd::test {
 
 // A left click at the centre of a button, check box or option button.
 void clickControl(gui::Gui& gui, ControlNumber c);
+// A left click at the centre of a control, handed to its window as the platform hands over
+// a person's click: Qt finds the control under the pointer and gives it the focus first.
+void clickThroughWindow(gui::Gui& gui, ControlNumber c);
 // A left click at a point of a control (pictures, the canvas), with modifier bits.
 void clickControlAt(gui::Gui& gui, ControlNumber c, gui::Point at, int modifiers = 0);
 
@@ -28,6 +31,11 @@ void rightClick(gui::Gui& gui, ControlNumber c, gui::Point at);
 // A key (gui::KEY_... or 'A'..'Z') with modifier bits, to whatever has the keyboard focus,
 // shortcuts included.
 void pressKey(gui::Gui& gui, int keyCode, int modifiers = 0);
+// A key sent to a control, whichever window is active: as if the person had clicked into its
+// window first.
+void pressKeyOn(gui::Gui& gui, ControlNumber c, int keyCode, int modifiers = 0);
+// The mouse wheel over a control, `notches` up (positive) or down.
+void turnWheel(gui::Gui& gui, ControlNumber c, int notches);
 // Gives the control the focus, selects its text and types over it.
 void typeText(gui::Gui& gui, ControlNumber c, const std::string& text);
 // The arrows of a spin box: up for positive steps, down for negative.
