@@ -31,7 +31,9 @@ struct Rect {
     bool operator==(const Rect&) const = default;
 };
 
-enum class EventKind { Timeout, Control, Menu, Timer, Close, Move, Size, Custom };
+// Open: a file or a picture handed to the program from outside it, by a drop on a window or
+// on the command line.
+enum class EventKind { Timeout, Control, Menu, Timer, Close, Move, Size, Custom, Open };
 
 // Event types of control events.
 enum ControlEventType : int {
@@ -72,6 +74,9 @@ struct Event {
     int custom = 0;     // custom events: their number
     // Canvas events: pointer position on the canvas, key code and modifier bits.
     int x = 0, y = 0, keyCode = 0, modifiers = 0;
+    // Open events: the path of the file to load, or else the picture.
+    std::string path;
+    std::shared_ptr<const Image> picture;
 };
 
 enum class WindowStyle {
@@ -276,9 +281,14 @@ class Gui {
     };
     void setDialogKeys(WindowNumber w, DialogKeys keys);
 
+    // ---- Drops. A window that takes drops posts an Open event for one picture file dropped
+    // on it (a PNG, JPEG or BMP by its content), or for a picture another program dropped
+    // (PNG data, or an image). Other drops are refused.
+    void takeDrops(WindowNumber w);
+
     // ---- Input holds. While a window's input is held, no click, wheel turn or key reaches
     // its controls, so they keep showing what the program set; only `open`, and what lies
-    // inside it, still takes input. Shortcuts and the close box still post events.
+    // inside it, still takes input. Shortcuts, the close box and drops still post events.
     // Holds nest and the latest on a window decides. holdInput returns the hold's number.
     int holdInput(WindowNumber w, std::optional<ControlNumber> open = std::nullopt);
     void releaseInput(int hold);

@@ -83,6 +83,7 @@ struct WindowRecord {
     QImage surface;
     QPoint surfaceAt;
     std::optional<Gui::DialogKeys> dialogKeys;
+    bool takesDrops = false;
 };
 
 struct InputHoldRecord {
@@ -155,7 +156,7 @@ struct Gui::Impl : EventSink {
     void blockUntil(std::optional<std::int64_t> deadline);
     bool isShortcut(const QWidget* receiver, int qtKey, Qt::KeyboardModifiers modifiers) const;
 
-    // Input the windows answer themselves (gui_input.cpp). Each is true when
+    // Input the windows answer themselves (gui_input.cpp, gui_drops.cpp). Each is true when
     // it took the event, which then goes no further.
     bool isDialogKey(const QWidget* receiver, const QKeyEvent& key) const;
     bool pressDialogKey(const QWidget* receiver, const QKeyEvent& key);
@@ -163,6 +164,7 @@ struct Gui::Impl : EventSink {
     bool pressReturn(const QWidget* receiver, const Gui::DialogKeys& keys);
     bool isHeld(const QWidget* receiver) const;
     bool holdsPointer(const QWindow* window, const QEvent& event) const;
+    bool takeDrop(const QWidget* receiver, QEvent* event);
     // The window record of the window a widget is in, if it is one of ours.
     std::optional<WindowNumber> windowAround(const QWidget* widget) const;
     // Presses a push button, image button, check box or option button as a click would.
@@ -190,7 +192,7 @@ class ShortcutGuard : public QObject {
     Gui::Impl& impl_;
 };
 
-// Clicks, wheel turns and keys of held windows, and the keys of dialogs; program code
+// Clicks, wheel turns and keys of held windows, the keys of dialogs and drops; program code
 // never runs here, events are only queued.
 class UserInputFilter : public QObject {
   public:
@@ -200,6 +202,9 @@ class UserInputFilter : public QObject {
   private:
     Gui::Impl& impl_;
 };
+
+// A picture of Qt's at 24 or 32 bits; nothing when it is empty or over the size limits.
+std::optional<Image> imageFromQt(const QImage& picture, int depth);
 
 QString toQt(const std::string& text);
 std::string fromQt(const QString& text);

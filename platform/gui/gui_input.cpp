@@ -38,6 +38,11 @@ bool isPointerButtonOrWheel(QEvent::Type type) {
            type == QEvent::MouseButtonDblClick || type == QEvent::Wheel;
 }
 
+bool isDragOrDrop(QEvent::Type type) {
+    return type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::DragLeave ||
+           type == QEvent::Drop;
+}
+
 bool isReturn(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 
 bool isButton(ControlKind kind) {
@@ -57,6 +62,7 @@ bool UserInputFilter::eventFilter(QObject* watched, QEvent* event) {
     if (!watched->isWidgetType()) return false;
     const auto* widget = static_cast<QWidget*>(watched);
     const QEvent::Type type = event->type();
+    if (isDragOrDrop(type)) return impl_.takeDrop(widget, event);
     if (!isUserInput(type)) return false;
     if (type == QEvent::KeyPress && impl_.pressDialogKey(widget, *static_cast<QKeyEvent*>(event)))
         return true;

@@ -12,6 +12,11 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <QWindow>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <algorithm>
+#include <memory>
 
 #include "platform/gui/qt_access.h"
 
@@ -193,6 +198,52 @@ void moveTrackBar(gui::Gui& gui, ControlNumber c, int value) {
     auto* bar = qobject_cast<QSlider*>(gui::widgetOf(gui, c));
     if (!bar) return;
     bar->setSliderPosition(value);  // as a drag: reported through valueChanged
+}
+
+namespace {
+QImage qtImage(const Image& image) {
+    QImage picture(image.width(), image.height(), QImage::Format_RGBA8888);
+    for (int y = 0; y < image.height(); ++y)
+        std::copy(image.row(y), image.row(y) + image.width(),
+                  reinterpret_cast<Color*>(picture.scanLine(y)));
+    return picture;
+}
+
+QMimeData* mimeDataOf(const DragContent& content) {
+    auto* mime = new QMimeData;
+    QList<QUrl> urls;
+    for (const std::string& file : content.files)
+        urls.push_back(QUrl::fromLocalFile(QString::fromStdString(file)));
+    if (!urls.empty()) mime->setUrls(urls);
+    if (!content.dataType.empty()) {
+        mime->setData(QString::fromStdString(content.dataType),
+                      QByteArray(reinterpret_cast<const char*>(content.data.data()),
+                                 static_cast<qsizetype>(content.data.size())));
+    }
+    if (content.image) mime->setImageData(qtImage(*content.image));
+    if (!content.text.empty()) mime->setText(QString::fromStdString(content.text));
+    return mime;
+}
+}  // namespace
+
+bool dragAndDrop(gui::Gui& gui, ControlNumber c, gui::Point at, const DragContent& content) {
+    QWidget* widget = gui::widgetOf(gui, c);
+    QWindow* window = widget->window()->windowHandle();
+    const QPoint place = widget->mapTo(widget->window(), QPoint(at.x, at.y));
+    const std::unique_ptr<QMimeData> mime(mimeDataOf(content));
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    QDragEnterEvent enter(place, actions, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &enter);
+    QDragMoveEvent move(place, actions, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    if (enter.isAccepted()) QApplication::sendEvent(window, &move);
+    if (!enter.isAccepted() || !move.isAccepted()) {
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(window, &leave);
+        return false;
+    }
+    QDropEvent drop(place, actions, mime.get(), Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &drop);
+    return drop.isAccepted();
 }
 
 void pressCloseBox(gui::Gui& gui, WindowNumber n) {

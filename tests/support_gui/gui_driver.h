@@ -4,7 +4,10 @@
 // Each action goes through Qt as a real click or key would, so what the program sees is what
 // a user would cause: the events are queued, and the test then runs the loop to handle them.
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/gui/gui.h"
 
@@ -44,6 +47,19 @@ void stepSpinBox(gui::Gui& gui, ControlNumber c, int steps);
 void chooseRow(gui::Gui& gui, ControlNumber c, int row);
 // The user drags a track bar to a position.
 void moveTrackBar(gui::Gui& gui, ControlNumber c, int value);
+// What another program drags over a window: files (as file URLs), data of a type, an image
+// (as Qt hands one over) and text, any of them.
+struct DragContent {
+    std::vector<std::string> files = {};
+    std::string dataType = {};
+    std::vector<std::uint8_t> data = {};
+    std::optional<Image> image = {};
+    std::string text = {};
+};
+// Drags the content over a control's window to a point of the control and drops it there, as
+// the platform delivers a drag; false when the window refused it (it is then not dropped).
+bool dragAndDrop(gui::Gui& gui, ControlNumber c, gui::Point at, const DragContent& content);
+
 // The close box of a window.
 void pressCloseBox(gui::Gui& gui, WindowNumber n);
 
