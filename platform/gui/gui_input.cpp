@@ -2,7 +2,6 @@
 // held while a loop of the program drops their events.
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QWindow>
 #include <algorithm>

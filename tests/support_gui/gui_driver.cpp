@@ -4,18 +4,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <QWheelEvent>
 #include <QWindow>
-#include <QDropEvent>
-#include <QMimeData>
-#include <QUrl>
-#include <algorithm>
 #include <memory>
 
 #include "platform/gui/qt_access.h"
@@ -201,14 +200,6 @@ void moveTrackBar(gui::Gui& gui, ControlNumber c, int value) {
 }
 
 namespace {
-QImage qtImage(const Image& image) {
-    QImage picture(image.width(), image.height(), QImage::Format_RGBA8888);
-    for (int y = 0; y < image.height(); ++y)
-        std::copy(image.row(y), image.row(y) + image.width(),
-                  reinterpret_cast<Color*>(picture.scanLine(y)));
-    return picture;
-}
-
 QMimeData* mimeDataOf(const DragContent& content) {
     auto* mime = new QMimeData;
     QList<QUrl> urls;
@@ -220,7 +211,6 @@ QMimeData* mimeDataOf(const DragContent& content) {
                       QByteArray(reinterpret_cast<const char*>(content.data.data()),
                                  static_cast<qsizetype>(content.data.size())));
     }
-    if (content.image) mime->setImageData(qtImage(*content.image));
     if (!content.text.empty()) mime->setText(QString::fromStdString(content.text));
     return mime;
 }

@@ -5,7 +5,6 @@
 // a user would cause: the events are queued, and the test then runs the loop to handle them.
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,13 +46,12 @@ void stepSpinBox(gui::Gui& gui, ControlNumber c, int steps);
 void chooseRow(gui::Gui& gui, ControlNumber c, int row);
 // The user drags a track bar to a position.
 void moveTrackBar(gui::Gui& gui, ControlNumber c, int value);
-// What another program drags over a window: files (as file URLs), data of a type, an image
-// (as Qt hands one over) and text, any of them.
+// What another program drags over a window: files (as file URLs), data of a type and text,
+// any of them.
 struct DragContent {
     std::vector<std::string> files = {};
     std::string dataType = {};
     std::vector<std::uint8_t> data = {};
-    std::optional<Image> image = {};
     std::string text = {};
 };
 // Drags the content over a control's window to a point of the control and drops it there, as
