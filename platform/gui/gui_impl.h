@@ -93,7 +93,6 @@ struct InputHoldRecord {
 };
 
 class WindowEventFilter;
-class ShortcutGuard;
 class UserInputFilter;
 
 struct Gui::Impl : EventSink {
@@ -113,7 +112,6 @@ struct Gui::Impl : EventSink {
     int busyDepth = 0;
     int busyPeriods = 0;
     std::unique_ptr<WindowEventFilter> windowFilter;
-    std::unique_ptr<ShortcutGuard> shortcutGuard;
     std::unique_ptr<UserInputFilter> inputFilter;
     std::unique_ptr<QTimer> wakeTimer;
     std::vector<InputHoldRecord> inputHolds;
@@ -155,6 +153,10 @@ struct Gui::Impl : EventSink {
     std::optional<std::int64_t> nextDeadline(std::optional<std::int64_t> timeout) const;
     void blockUntil(std::optional<std::int64_t> deadline);
     bool isShortcut(const QWidget* receiver, int qtKey, Qt::KeyboardModifiers modifiers) const;
+    // Lets a window's shortcuts win over the focused control: Return and the arrows reach
+    // the program even while a spin box's edit field has the focus, as accelerators do on
+    // Windows. True when it decided who gets the key.
+    bool guardShortcut(const QWidget* receiver, QKeyEvent& key) const;
 
     // Input the windows answer themselves (gui_input.cpp, gui_drops.cpp). Each is true when
     // it took the event, which then goes no further.
@@ -181,19 +183,8 @@ class WindowEventFilter : public QObject {
     Gui::Impl& impl_;
 };
 
-// Lets a window's shortcuts win over the focused control: Return and the arrows reach the
-// program even while a spin box's edit field has the focus, as accelerators do on Windows.
-class ShortcutGuard : public QObject {
-  public:
-    explicit ShortcutGuard(Gui::Impl& impl) : impl_(impl) {}
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-  private:
-    Gui::Impl& impl_;
-};
-
-// Clicks, wheel turns and keys of held windows, the keys of dialogs and drops; program code
-// never runs here, events are only queued.
+// Shortcuts before the focused control, clicks, wheel turns and keys of held windows, the
+// keys of dialogs and drops; program code never runs here, events are only queued.
 class UserInputFilter : public QObject {
   public:
     explicit UserInputFilter(Gui::Impl& impl) : impl_(impl) {}

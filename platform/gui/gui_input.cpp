@@ -1,5 +1,5 @@
-// Input the windows answer themselves: Return and Esc in dialogs, and windows whose input is
-// held while a loop of the program drops their events.
+// Input the windows answer themselves: shortcuts before the focused control, Return and Esc
+// in dialogs, and windows whose input is held while a loop of the program drops their events.
 
 #include <QAbstractButton>
 #include <QKeyEvent>
@@ -61,6 +61,8 @@ bool UserInputFilter::eventFilter(QObject* watched, QEvent* event) {
     if (!watched->isWidgetType()) return false;
     const auto* widget = static_cast<QWidget*>(watched);
     const QEvent::Type type = event->type();
+    if (type == QEvent::ShortcutOverride)
+        return impl_.guardShortcut(widget, *static_cast<QKeyEvent*>(event));
     if (isDragOrDrop(type)) return impl_.takeDrop(widget, event);
     if (!isUserInput(type)) return false;
     if (type == QEvent::KeyPress && impl_.pressDialogKey(widget, *static_cast<QKeyEvent*>(event)))
