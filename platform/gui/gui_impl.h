@@ -21,11 +21,11 @@
 
 class QButtonGroup;
 class QKeyEvent;
-class QWindow;
 class QLabel;
 class QMenu;
 class QShortcut;
 class QStatusBar;
+class QWindow;
 
 namespace vd::gui {
 
@@ -158,8 +158,8 @@ struct Gui::Impl : EventSink {
     // Windows. True when it decided who gets the key.
     bool guardShortcut(const QWidget* receiver, QKeyEvent& key) const;
 
-    // Input the windows answer themselves (gui_input.cpp, gui_drops.cpp). Each is true when
-    // it took the event, which then goes no further.
+    // Input the windows answer themselves (gui_input.cpp, gui_drops.cpp). Those that are
+    // handed an event say true when they took it and it goes no further.
     bool isDialogKey(const QWidget* receiver, const QKeyEvent& key) const;
     bool pressDialogKey(const QWidget* receiver, const QKeyEvent& key);
     void pressEscape(WindowNumber n, const Gui::DialogKeys& keys);
