@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/state.h"
 #include "platform/gui/gui.h"
@@ -98,6 +100,8 @@ void redo(AppState& s);
 void switchView(AppState& s, ControlNumber button);
 void setWorkAsReference(AppState& s);
 void pasteNewImage(AppState& s);
+// What pasteNewImage does with the clipboard's picture, for a picture dropped from outside.
+void pasteNewPicture(AppState& s, Image picture);
 
 // ---- Canvas display and selection (canvas/display.cpp, canvas/selection.cpp).
 void refreshDisplay(AppState& s);
@@ -149,6 +153,9 @@ void copySelectionToClipboard(AppState& s);
 // ---- Image files (files/file_commands.cpp). Not to be confused with the codec entry
 // points readImageFile and writeImageFile, which these commands use.
 void loadImageFile(AppState& s);
+// What loadImageFile does with the chosen path; files opened from outside the program (the
+// command line, a drop) come this way too.
+void loadImagePath(AppState& s, const std::string& path);
 void saveImageFile(AppState& s);
 void newImageDialog(AppState& s);
 // Text typed in a chosen font and colours, put on the clipboard as a picture and pasted as a
@@ -157,8 +164,9 @@ void addTextDialog(AppState& s);
 void revertImage(AppState& s);
 
 // ---- Start-up and shutdown (app/startup.cpp).
-// Steps 1 to 7 with the given windowing layer; returns the exit code (always 0).
-int startUp(gui::Gui& gui);
+// Steps 1 to 7 with the given windowing layer; returns the exit code (always 0). The first
+// of `files` (named on the command line) is loaded as the open requester's file would be.
+int startUp(gui::Gui& gui, const std::vector<std::string>& files = {});
 void shutDown(AppState& s);
 
 }  // namespace vd

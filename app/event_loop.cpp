@@ -188,6 +188,16 @@ void dispatchSize(AppState& s, WindowNumber w) {
     }
 }
 
+// A file or a picture from outside the program takes the road of one chosen in the open
+// requester, or of one pasted from the clipboard: one load, with its refusals and reasons.
+void dispatchOpen(AppState& s, const gui::Event& event) {
+    if (!event.path.empty()) {
+        loadImagePath(s, event.path);
+    } else if (event.picture) {
+        pasteNewPicture(s, *event.picture);
+    }
+}
+
 void dispatchCustom(AppState& s, int number) {
     if (number == EVT_CANVAS_LEFT_DOWN) {
         canvasPress(s, GAD_CANVAS);
@@ -243,6 +253,9 @@ void dispatchEvent(AppState& s, const gui::Event& event) {
             break;
         case gui::EventKind::Custom:
             dispatchCustom(s, event.custom);
+            break;
+        case gui::EventKind::Open:
+            dispatchOpen(s, event);
             break;
         case gui::EventKind::Timer:
         case gui::EventKind::Timeout:

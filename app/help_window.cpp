@@ -53,6 +53,8 @@ void showHelp(AppState& s) {
     }
     const gui::Size size{s.helpWidth, s.helpHeight};
     if (!g.openWindowCentred(WIN_HELP, size, "VD Help", gui::WindowStyle::Main)) return;
+    // Esc closes it, as the close box does.
+    g.setDialogKeys(WIN_HELP, {});
     g.addReadOnlyText(WIN_HELP, GAD_HELP_TEXT, {0, 0, size.width, size.height},
                       withLineFeeds(helpDocument()));
     g.setTextStyle(GAD_HELP_TEXT, *s.helpFont, kHelpTextColor, kHelpBackground);

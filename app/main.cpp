@@ -1,5 +1,9 @@
-// The program's entry. It takes no command line options; everything it needs is asked of the
-// person through its windows.
+// The program's entry. It takes no options beyond Qt's own: a file named after them is
+// loaded at the start (more are ignored, as a desktop starts one editor for each), and
+// everything else is asked of the person through the windows.
+
+#include <string>
+#include <vector>
 
 #include "app/commands.h"
 #include "platform/gui/application.h"
@@ -12,5 +16,7 @@ int main(int argc, char** argv) {
     vd::gui::SystemClock clock;
     vd::gui::QtDesktop desktop;
     vd::gui::Gui gui(requesters, clock, desktop);
-    return vd::startUp(gui);
+    // Qt has taken its own options out of argv.
+    const std::vector<std::string> files(argv + 1, argv + argc);
+    return vd::startUp(gui, files);
 }

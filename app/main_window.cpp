@@ -207,6 +207,8 @@ int buildMainWindow(AppState& s) {
     g.setControlFont("Arial", 10);
     g.setPopupMenu(WIN_MAIN, popupMenuEntries());
     addShortcuts(g);
+    // A picture file or picture dropped anywhere on the window is opened.
+    g.takeDrops(WIN_MAIN);
     createControls(s);
     methodChanged(s);
     g.setCanvasCallback(GAD_CANVAS, [&s](const gui::Event& event) { canvasCallback(s, event); });

@@ -1,5 +1,8 @@
 // Start-up and shutdown of the program.
 
+#include <filesystem>
+#include <system_error>
+
 #include "app/commands.h"
 
 namespace vd {
@@ -12,13 +15,26 @@ constexpr WindowNumber kWindowsToClose[] = {
     WIN_HELP,      WIN_TWO_COLORS, WIN_BRIGHTNESS, WIN_RESIZE_IMAGE,  WIN_MAIN,
 };
 
+// Loaded by the loop once it runs, as a file dropped on the window would be. The full path
+// is remembered, as the open requester gives it.
+gui::Event openFileEvent(const std::string& path) {
+    gui::Event open;
+    open.kind = gui::EventKind::Open;
+    open.window = WIN_MAIN;
+    std::error_code unknown;
+    const std::filesystem::path full = std::filesystem::absolute(path, unknown);
+    open.path = unknown ? path : full.string();
+    return open;
+}
+
 }  // namespace
 
-int startUp(gui::Gui& gui) {
+int startUp(gui::Gui& gui, const std::vector<std::string>& files) {
     AppState state;
     state.gui = &gui;
     initializeState(state);
     if (buildMainWindow(state)) {
+        if (!files.empty()) gui.postEvent(openFileEvent(files.front()));
         while (processEvents(state) != 0) {
         }
     }

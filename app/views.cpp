@@ -135,11 +135,14 @@ void setWorkAsReference(AppState& s) {
 }
 
 void pasteNewImage(AppState& s) {
-    // 24 bits: a pasted picture is opaque whatever the clipboard offered.
     std::optional<Image> picture = s.gui->clipboardImage(24);
-    if (!picture) return;
-    if (picture->depth() != 24) picture->setDepth(24);
-    s.images.put(IMG_SCRATCH, std::move(*picture));
+    if (picture) pasteNewPicture(s, std::move(*picture));
+}
+
+void pasteNewPicture(AppState& s, Image picture) {
+    // 24 bits: a pasted picture is opaque whatever the clipboard offered.
+    if (picture.depth() != 24) picture.setDepth(24);
+    s.images.put(IMG_SCRATCH, std::move(picture));
     saveUndo(s, s.imageInView);
     s.images.copy(IMG_SCRATCH, s.imageInView);
     s.images.free(IMG_SCRATCH);

@@ -179,6 +179,8 @@ void pasteFloatingSection(AppState& s) {
     if (!section) return;
     s.images.put(IMG_SCRATCH, std::move(*section));
 
+    // The loop drops what is not the section's; only the canvas takes input.
+    const gui::InputHold hold(g, WIN_MAIN, GAD_CANVAS);
     FloatingSection floating(s, *s.images.get(s.imageInView));
     floating.start();
     g.setCursor(GAD_CANVAS, gui::CursorShape::Hand);

@@ -311,6 +311,8 @@ void dragSelection(AppState& s) {
 
 void canvasPress(AppState& s, ControlNumber canvas) {
     (void)canvas;  // always the one canvas; its number is fixed
+    // The pick and the drag drop every event until the release; only the canvas takes input.
+    const gui::InputHold hold(*s.gui, WIN_MAIN, GAD_CANVAS);
     const gui::Point press = pointerOnCanvas(s);
     s.RubberBand.x = press.x;
     s.RubberBand.y = press.y;

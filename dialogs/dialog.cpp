@@ -6,10 +6,12 @@
 namespace vd {
 
 Dialog::Dialog(AppState& s, WindowNumber window, gui::Size inner, const std::string& title)
-    : s_(s), window_(window) {
+    : s_(s), mainHold_(*s.gui, WIN_MAIN), window_(window) {
     gui::Gui& g = gui();
     open_ = g.openWindowCentred(window, inner, title, gui::WindowStyle::Tool, WIN_MAIN);
-    if (open_) g.setBackground(window, kDialogBackground);
+    if (!open_) return;
+    g.setBackground(window, kDialogBackground);
+    g.setDialogKeys(window, keys_);
 }
 
 Dialog::~Dialog() {
@@ -20,6 +22,18 @@ ControlNumber Dialog::addButton(gui::Rect place, const std::string& label) {
     const ControlNumber c = gui().freshControlNumber();
     gui().addPushButton(window_, c, place, label);
     return c;
+}
+
+ControlNumber Dialog::addOkButton(gui::Rect place) {
+    keys_.ok = addButton(place, "OK");
+    gui().setDialogKeys(window_, keys_);
+    return *keys_.ok;
+}
+
+ControlNumber Dialog::addCancelButton(gui::Rect place) {
+    keys_.cancel = addButton(place, "Cancel");
+    gui().setDialogKeys(window_, keys_);
+    return *keys_.cancel;
 }
 
 ControlNumber Dialog::addCheckBox(gui::Rect place, const std::string& label, bool checked) {
@@ -132,6 +146,7 @@ void showNotice(gui::Gui& gui, gui::Rect place, const std::string& text, int ms)
     const WindowNumber notice = gui.freshWindowNumber();
     const auto owner =
         gui.windowExists(WIN_MAIN) ? std::optional<WindowNumber>{WIN_MAIN} : std::nullopt;
+    const gui::InputHold mainHold(gui, WIN_MAIN);
     // Without the window there is no timer to wait for: waiting would never end.
     if (!gui.openWindow(notice, place, "", gui::WindowStyle::Notice, owner)) return;
     gui.addTextLabel(notice, gui.freshControlNumber(), {0, 5, place.width, place.height - 5},

@@ -2,7 +2,8 @@
 
 // What every dialog of the program stands on: an owned tool window centred on the main
 // window, on the dialog background, with controls under fresh numbers and a loop of its own
-// on the program's one event queue. The window goes when the dialog goes.
+// on the program's one event queue. The window goes when the dialog goes. Return presses
+// OK and Esc Cancel (or the close box); the main window takes no input meanwhile.
 
 #include <string>
 #include <string_view>
@@ -42,6 +43,9 @@ class Dialog {
 
     // Each adds one control under a number no control uses and returns that number.
     ControlNumber addButton(gui::Rect place, const std::string& label);
+    // "OK" and "Cancel", which Return and Esc press.
+    ControlNumber addOkButton(gui::Rect place);
+    ControlNumber addCancelButton(gui::Rect place);
     ControlNumber addCheckBox(gui::Rect place, const std::string& label, bool checked);
     ControlNumber addOptionButton(gui::Rect place, const std::string& label, bool startsGroup);
     ControlNumber addFrame(gui::Rect place, const std::string& caption);
@@ -62,8 +66,11 @@ class Dialog {
 
   private:
     AppState& s_;
+    // The main window's controls would change on input the dialog's loop drops.
+    gui::InputHold mainHold_;
     WindowNumber window_;
     bool open_ = false;
+    gui::Gui::DialogKeys keys_;
 };
 
 // The number a digits field holds: its leading decimal digits, 0 when there are none, and
@@ -78,7 +85,8 @@ Image swatchPicture(gui::Size size, Color color);
 bool chooseSwatchColor(gui::Gui& gui, Color& color, ControlNumber swatch, gui::Size size);
 
 // A borderless notice with one centred line of text at `place` (screen coordinates) for `ms`
-// milliseconds of the program's clock. Input meanwhile is dropped, not queued.
+// milliseconds of the program's clock. Input meanwhile is dropped, not queued, and the main
+// window's controls do not take it.
 void showNotice(gui::Gui& gui, gui::Rect place, const std::string& text, int ms);
 
 }  // namespace vd

@@ -26,8 +26,8 @@ class OffsetOperation : public HistogramCoupledOperation {
         frame_ = d.addFrame(at.frame, "0");
         slider_ = d.addTrackBar(at.slider, 0, maximum_, centre_);
         reset_ = d.addButton(at.reset, "Reset");
-        cancel_ = d.addButton(at.cancel, "Cancel");
-        ok_ = d.addButton(at.ok, "OK");
+        cancel_ = d.addCancelButton(at.cancel);
+        ok_ = d.addOkButton(at.ok);
     }
 
     // What the slider and the three buttons ask; nothing for the dialog's other controls.

@@ -21,8 +21,8 @@ class ResizeCanvasParts : public ResizeDialogParts {
     explicit ResizeCanvasParts(AppState& s) : s_(s) {}
 
     void build(Dialog& d) override {
-        ok_ = d.addButton({170, 130, 60, 25}, "OK");
-        cancel_ = d.addButton({100, 130, 60, 25}, "Cancel");
+        ok_ = d.addOkButton({170, 130, 60, 25});
+        cancel_ = d.addCancelButton({100, 130, 60, 25});
         d.addLabel({150, 5, 90, 30}, "position");
         d.addFrame({kGridOrigin.x, kGridOrigin.y, 80, 85}, "");
         addCells(d);

@@ -13,8 +13,8 @@ namespace {
 class ResizeImageParts : public ResizeDialogParts {
   public:
     void build(Dialog& d) override {
-        ok_ = d.addButton({95, 100, 60, 25}, "OK");
-        cancel_ = d.addButton({10, 100, 60, 25}, "Cancel");
+        ok_ = d.addOkButton({95, 100, 60, 25});
+        cancel_ = d.addCancelButton({10, 100, 60, 25});
     }
 
     ResizeRequest onControl(Dialog& /*d*/, const gui::Event& event) override {

@@ -33,8 +33,8 @@ class TwoColorsOperation : public PreviewOperation {
                                    swatchPicture(kSwatchSize, s_.TwoColorsColor1), "color 1");
         color2_ = d.addImageButton({157, 130, kSwatchSize.width, kSwatchSize.height},
                                    swatchPicture(kSwatchSize, s_.TwoColorsColor2), "color 2");
-        cancel_ = d.addButton({10, 130, 60, 30}, "Cancel");
-        ok_ = d.addButton({217, 130, 60, 30}, "OK");
+        cancel_ = d.addCancelButton({10, 130, 60, 30});
+        ok_ = d.addOkButton({217, 130, 60, 30});
     }
 
     PreviewRequest onControl(Dialog& d, const gui::Event& event) override {

@@ -76,8 +76,8 @@ AddTextControls buildControls(Dialog& d, const AppState& s) {
     c.transparent =
         d.addCheckBox({10, 135, 260, 30}, "Background transparent", s.addTextTransparent);
     c.text = d.addTextBox({10, 170, 260, 100}, s.addTextText);
-    c.cancel = d.addButton({10, 275, 60, 30}, "Cancel");
-    c.ok = d.addButton({210, 275, 60, 30}, "OK");
+    c.cancel = d.addCancelButton({10, 275, 60, 30});
+    c.ok = d.addOkButton({210, 275, 60, 30});
     styleTextBox(s, c);
     return c;
 }

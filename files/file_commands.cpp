@@ -73,19 +73,23 @@ void loadImageFile(AppState& s) {
     const gui::FileChoice choice =
         s.gui->requesters().openFile(kLoadTitle, s.gui->desktop().picturesFolder(), kLoadFilters);
     if (choice.path.empty()) return;
+    loadImagePath(s, choice.path);
+}
+
+void loadImagePath(AppState& s, const std::string& path) {
     std::error_code unknownSize;
-    const std::uintmax_t bytes = std::filesystem::file_size(choice.path, unknownSize);
+    const std::uintmax_t bytes = std::filesystem::file_size(path, unknownSize);
     const BusyCursor busy(*s.gui, !unknownSize && bytes >= kBusyFileBytes);
     // Recognised by content, so the "*.*" filter opens any picture whatever its name.
-    Result<DecodedImage> decoded = readImageFile(choice.path);
+    Result<DecodedImage> decoded = readImageFile(path);
     // An unreadable file leaves everything as it was, the remembered name included.
     if (!decoded) {
-        reportUnreadableFile(s, choice.path, decoded.error());
+        reportUnreadableFile(s, path, decoded.error());
         return;
     }
     installLoadedImage(s, std::move(decoded.value().image));
-    s.loadedPath = choice.path;
-    s.loadedTitle = fileTitle(choice.path);
+    s.loadedPath = path;
+    s.loadedTitle = fileTitle(path);
     switchView(s, GAD_VIEW_REFERENCE);
 }
 

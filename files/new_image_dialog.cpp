@@ -32,8 +32,8 @@ NewImageControls buildControls(Dialog& d, const AppState& s) {
     d.addLabel({135, 15, 95, 25}, "Back color");
     c.swatch = d.addPicture({135, 45, kSwatchSize.width, kSwatchSize.height},
                             swatchPicture(kSwatchSize, s.newImageColor));
-    c.ok = d.addButton({155, 100, 60, 25}, "OK");
-    c.cancel = d.addButton({10, 100, 60, 25}, "Cancel");
+    c.ok = d.addOkButton({155, 100, 60, 25});
+    c.cancel = d.addCancelButton({10, 100, 60, 25});
     return c;
 }
 

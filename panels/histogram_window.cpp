@@ -124,6 +124,8 @@ bool openHistogramWindow(AppState& s) {
     // The window only reports: the main window keeps the activation, so its shortcuts work.
     if (!g.openWindow(WIN_HISTOGRAM, place, "Histogram", gui::WindowStyle::Tool, WIN_MAIN, false))
         return false;
+    // Esc does what the close box does.
+    g.setDialogKeys(WIN_HISTOGRAM, {});
     addHistogramControls(s);
     if (!s.images.exists(IMG_HISTOGRAM))
         s.images.create(IMG_HISTOGRAM, kGraphWidth, kGraphHeight, 24, 0);

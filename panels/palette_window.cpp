@@ -79,9 +79,10 @@ bool drawPaletteImage(AppState& s, const Palette& palette, int shown, const Pale
 void openPaletteWindow(AppState& s, const std::string& title) {
     gui::Gui& g = *s.gui;
     const gui::Point place = palettePlace(s);
-    g.openWindow(WIN_PALETTE,
-                 {place.x, place.y, kPaletteClientSize.width, kPaletteClientSize.height}, title,
-                 gui::WindowStyle::Tool, WIN_MAIN, false);
+    const gui::Rect rect{place.x, place.y, kPaletteClientSize.width, kPaletteClientSize.height};
+    // Esc does what the close box does.
+    if (g.openWindow(WIN_PALETTE, rect, title, gui::WindowStyle::Tool, WIN_MAIN, false))
+        g.setDialogKeys(WIN_PALETTE, {});
     s.palettePlaceX = place.x;
     s.palettePlaceY = place.y;
 }

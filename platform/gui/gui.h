@@ -31,7 +31,9 @@ struct Rect {
     bool operator==(const Rect&) const = default;
 };
 
-enum class EventKind { Timeout, Control, Menu, Timer, Close, Move, Size, Custom };
+// Open: a file or a picture handed to the program from outside it, by a drop on a window or
+// on the command line.
+enum class EventKind { Timeout, Control, Menu, Timer, Close, Move, Size, Custom, Open };
 
 // Event types of control events.
 enum ControlEventType : int {
@@ -76,7 +78,11 @@ struct Event {
     int custom = 0;     // custom events: their number
     // Canvas events: pointer position on the canvas, key code and modifier bits.
     int x = 0, y = 0, keyCode = 0, modifiers = 0;
+    // Canvas wheel events: the notches turned.
     int delta = 0;
+    // Open events: the path of the file to load, or else the picture.
+    std::string path;
+    std::shared_ptr<const Image> picture;
 };
 
 enum class WindowStyle {
@@ -294,6 +300,26 @@ class Gui {
     // of its controls has focus.
     void addShortcut(WindowNumber w, int keyCode, int modifiers, int item);
 
+    // ---- Keys a desktop user expects of a dialog. Return presses the focused push button,
+    // or else `ok`, unless the focus is in a multi-line text box; Esc presses `cancel`, or
+    // without one the window's close box. A window of no OK and no Cancel takes Esc alone.
+    struct DialogKeys {
+        std::optional<ControlNumber> ok, cancel;
+    };
+    void setDialogKeys(WindowNumber w, DialogKeys keys);
+
+    // ---- Drops. A window that takes drops posts an Open event for one picture file dropped
+    // on it (a PNG, JPEG or BMP by its content), or for a picture another program dropped
+    // (PNG data, or an image). Other drops are refused.
+    void takeDrops(WindowNumber w);
+
+    // ---- Input holds. While a window's input is held, no click, wheel turn or key reaches
+    // its controls, so they keep showing what the program set; only `open`, and what lies
+    // inside it, still takes input. Shortcuts, the close box and drops still post events.
+    // Holds nest and the latest on a window decides. holdInput returns the hold's number.
+    int holdInput(WindowNumber w, std::optional<ControlNumber> open = std::nullopt);
+    void releaseInput(int hold);
+
     // ---- Events.
     // The next event; with timeoutMs >= 0 a Timeout event when none arrives in time (by the
     // clock). A manual clock with nothing to deliver jumps to the next deadline; a wait with no
@@ -332,6 +358,21 @@ class Gui {
 
   private:
     std::unique_ptr<Impl> impl_;
+};
+
+// Holds a window's input for as long as it lives (Gui::holdInput): what a loop that drops
+// the window's events sets up, so that no control of it changes behind the program's back.
+class InputHold {
+  public:
+    InputHold(Gui& gui, WindowNumber w, std::optional<ControlNumber> open = std::nullopt)
+        : gui_(gui), hold_(gui.holdInput(w, open)) {}
+    ~InputHold() { gui_.releaseInput(hold_); }
+    InputHold(const InputHold&) = delete;
+    InputHold& operator=(const InputHold&) = delete;
+
+  private:
+    Gui& gui_;
+    int hold_;
 };
 
 }  // namespace vd::gui

@@ -221,13 +221,16 @@ bool Gui::Impl::isShortcut(const QWidget* receiver, int qtKey,
         [&](const ShortcutRecord& s) { return s.qtKey == qtKey && s.modifiers == relevant; });
 }
 
-bool ShortcutGuard::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::ShortcutOverride || !watched->isWidgetType()) return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (!impl_.isShortcut(static_cast<QWidget*>(watched), key->key(), key->modifiers()))
-        return false;
+bool Gui::Impl::guardShortcut(const QWidget* receiver, QKeyEvent& key) const {
+    if (isDialogKey(receiver, key)) {
+        // Overridden: the dialog gets the key, not the main window it belongs to, whose
+        // shortcuts Qt lets its tool windows share.
+        key.accept();
+        return true;
+    }
+    if (!isShortcut(receiver, key.key(), key.modifiers())) return false;
     // Not overridden: the shortcut map gets the key before the focused control does.
-    event->ignore();
+    key.ignore();
     return true;
 }
 

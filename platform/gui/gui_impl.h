@@ -20,10 +20,12 @@
 #include "platform/gui/canvas_widget.h"
 
 class QButtonGroup;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QShortcut;
 class QStatusBar;
+class QWindow;
 
 namespace vd::gui {
 
@@ -80,10 +82,18 @@ struct WindowRecord {
     // setSurfacePicture: painted at surfaceAt after the background, before the controls.
     QImage surface;
     QPoint surfaceAt;
+    std::optional<Gui::DialogKeys> dialogKeys;
+    bool takesDrops = false;
+};
+
+struct InputHoldRecord {
+    int number = 0;
+    WindowNumber window;
+    std::optional<ControlNumber> open;
 };
 
 class WindowEventFilter;
-class ShortcutGuard;
+class UserInputFilter;
 
 struct Gui::Impl : EventSink {
     Impl(Requesters& r, Clock& c, Desktop& d);
@@ -102,8 +112,10 @@ struct Gui::Impl : EventSink {
     int busyDepth = 0;
     int busyPeriods = 0;
     std::unique_ptr<WindowEventFilter> windowFilter;
-    std::unique_ptr<ShortcutGuard> shortcutGuard;
+    std::unique_ptr<UserInputFilter> inputFilter;
     std::unique_ptr<QTimer> wakeTimer;
+    std::vector<InputHoldRecord> inputHolds;
+    int lastInputHold = 0;
 
     // EventSink: queue an event; consecutive pointer moves (and moves and resizes of one
     // window) collapse into the latest, as a busy program would see them on Windows.
@@ -141,6 +153,24 @@ struct Gui::Impl : EventSink {
     std::optional<std::int64_t> nextDeadline(std::optional<std::int64_t> timeout) const;
     void blockUntil(std::optional<std::int64_t> deadline);
     bool isShortcut(const QWidget* receiver, int qtKey, Qt::KeyboardModifiers modifiers) const;
+    // Lets a window's shortcuts win over the focused control: Return and the arrows reach
+    // the program even while a spin box's edit field has the focus, as accelerators do on
+    // Windows. True when it decided who gets the key.
+    bool guardShortcut(const QWidget* receiver, QKeyEvent& key) const;
+
+    // Input the windows answer themselves (gui_input.cpp, gui_drops.cpp). Those that are
+    // handed an event say true when they took it and it goes no further.
+    bool isDialogKey(const QWidget* receiver, const QKeyEvent& key) const;
+    bool pressDialogKey(const QWidget* receiver, const QKeyEvent& key);
+    void pressEscape(WindowNumber n, const Gui::DialogKeys& keys);
+    bool pressReturn(const QWidget* receiver, const Gui::DialogKeys& keys);
+    bool isHeld(const QWidget* receiver) const;
+    bool holdsPointer(const QWindow* window, const QEvent& event) const;
+    bool takeDrop(const QWidget* receiver, QEvent* event);
+    // The window record of the window a widget is in, if it is one of ours.
+    std::optional<WindowNumber> windowAround(const QWidget* widget) const;
+    // Presses a push button, image button, check box or option button as a click would.
+    void press(ControlNumber c);
 };
 
 // Turns window events into queue events: the close box, moves and resizes.
@@ -153,16 +183,19 @@ class WindowEventFilter : public QObject {
     Gui::Impl& impl_;
 };
 
-// Lets a window's shortcuts win over the focused control: Return and the arrows reach the
-// program even while a spin box's edit field has the focus, as accelerators do on Windows.
-class ShortcutGuard : public QObject {
+// Shortcuts before the focused control, clicks, wheel turns and keys of held windows, the
+// keys of dialogs and drops; program code never runs here, events are only queued.
+class UserInputFilter : public QObject {
   public:
-    explicit ShortcutGuard(Gui::Impl& impl) : impl_(impl) {}
+    explicit UserInputFilter(Gui::Impl& impl) : impl_(impl) {}
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     Gui::Impl& impl_;
 };
+
+// A picture of Qt's at 24 or 32 bits; nothing when it is empty or over the size limits.
+std::optional<Image> imageFromQt(const QImage& picture, int depth);
 
 QString toQt(const std::string& text);
 std::string fromQt(const QString& text);

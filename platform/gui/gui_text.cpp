@@ -14,8 +14,7 @@ namespace vd::gui {
 
 // ---- Clipboard
 
-std::optional<Image> Gui::clipboardImage(int depth) const {
-    const QImage picture = QGuiApplication::clipboard()->image();
+std::optional<Image> imageFromQt(const QImage& picture, int depth) {
     if (picture.isNull() || !sizeIsAllowed(picture.width(), picture.height())) return std::nullopt;
     // Pictures without alpha come out opaque.
     const QImage rgba = picture.convertToFormat(QImage::Format_RGBA8888);
@@ -27,6 +26,10 @@ std::optional<Image> Gui::clipboardImage(int depth) const {
             out[x] = depth == 24 ? (line[x] | kAlphaMask) : line[x];
     }
     return image;
+}
+
+std::optional<Image> Gui::clipboardImage(int depth) const {
+    return imageFromQt(QGuiApplication::clipboard()->image(), depth);
 }
 
 void Gui::setClipboardImage(const Image& image) {

@@ -45,15 +45,15 @@ Gui::Impl::Impl(Requesters& r, Clock& c, Desktop& d)
       clock(c),
       desktop(d),
       windowFilter(std::make_unique<WindowEventFilter>(*this)),
-      shortcutGuard(std::make_unique<ShortcutGuard>(*this)),
+      inputFilter(std::make_unique<UserInputFilter>(*this)),
       wakeTimer(std::make_unique<QTimer>()) {
     wakeTimer->setSingleShot(true);
     wakeTimer->setTimerType(Qt::PreciseTimer);
-    qApp->installEventFilter(shortcutGuard.get());
+    qApp->installEventFilter(inputFilter.get());
 }
 
 Gui::Impl::~Impl() {
-    qApp->removeEventFilter(shortcutGuard.get());
+    qApp->removeEventFilter(inputFilter.get());
     while (!windows.empty())
         closeWindowAndOwned(windowNumber(windows.rbegin()->first));
 }

@@ -15,12 +15,27 @@
 
 namespace vd::test {
 
-class AppWindowTest : public testing::Test {
+// The windowing layer with a scripted person, time and screen.
+class ScriptedGuiTest : public testing::Test {
   protected:
     gui::ScriptedRequesters requesters;
     gui::ManualClock clock;
     gui::FixedDesktop desktop{1920, 1080, "/tmp", "/tmp"};
     gui::Gui gui{requesters, clock, desktop};
+
+    static gui::Event menuEvent(int item) {
+        gui::Event e;
+        e.kind = gui::EventKind::Menu;
+        e.window = WIN_MAIN;
+        e.menuItem = item;
+        return e;
+    }
+
+    static constexpr const char* kQuitQuestion = "question: End Program: Are you sure?";
+};
+
+class AppWindowTest : public ScriptedGuiTest {
+  protected:
     AppState s;
 
     void SetUp() override {
@@ -37,13 +52,6 @@ class AppWindowTest : public testing::Test {
         }
     }
 
-    static gui::Event menuEvent(int item) {
-        gui::Event e;
-        e.kind = gui::EventKind::Menu;
-        e.window = WIN_MAIN;
-        e.menuItem = item;
-        return e;
-    }
     static gui::Event controlEvent(ControlNumber c, int type = gui::CONTROL_ACTIVATED) {
         gui::Event e;
         e.kind = gui::EventKind::Control;
@@ -103,7 +111,6 @@ class AppWindowTest : public testing::Test {
     }
 
     static constexpr std::int64_t kIdleQuitMs = 3'600'000;
-    static constexpr const char* kQuitQuestion = "question: End Program: Are you sure?";
 };
 
 }  // namespace vd::test

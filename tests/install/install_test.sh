@@ -55,6 +55,7 @@ fi
 entry() { sed -n "s/^$1=//p" "$desktop"; }
 check "Exec names an installed program" test -x "$prefix/bin/$(entry Exec | cut -d' ' -f1)"
 check "Icon is the application id" test "$(entry Icon)" = "$id"
+check "Exec hands the editor the file opened with it" test "$(entry Exec | cut -d' ' -f2)" = %f
 
 # --- Metainfo: valid, and launching the installed desktop entry.
 if output=$(appstreamcli validate --no-net "$metainfo" 2>&1); then
@@ -71,6 +72,11 @@ fi
 check "metainfo launches $id.desktop" \
     grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo"
 check "metainfo has the id $id" grep -q "<id>$id</id>" "$metainfo"
+# The file types the desktop offers the editor for are those the software centre lists.
+mime_types=$(entry MimeType | tr ';' '\n' | sed '/^$/d')
+media_types=$(sed -n 's:.*<mediatype>\(.*\)</mediatype>.*:\1:p' "$metainfo")
+check "the entry's MimeType ($(echo $mime_types)) is the metainfo's ($(echo $media_types))" \
+    eval '[[ -n $mime_types ]] && same_set "$mime_types" "$media_types"'
 
 # --- Icons: PNGs of the size their folder says (width and height are bytes 16..23).
 png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ print $1*16777216+$2*65536+$3*256+$4 "x" $5*16777216+$6*65536+$7*256+$8 }'; }

@@ -4,13 +4,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <QWheelEvent>
+#include <QWindow>
+#include <memory>
 
 #include "platform/gui/qt_access.h"
 
@@ -105,6 +110,13 @@ void clickControl(gui::Gui& gui, ControlNumber c) {
     QTest::mouseClick(gui::widgetOf(gui, c), Qt::LeftButton);
 }
 
+void clickThroughWindow(gui::Gui& gui, ControlNumber c) {
+    QWidget* widget = gui::widgetOf(gui, c);
+    QWidget* top = widget->window();
+    const QPoint centre = widget->mapTo(top, widget->rect().center());
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, Qt::NoModifier, centre);
+}
+
 void clickControlAt(gui::Gui& gui, ControlNumber c, gui::Point at, int modifiers) {
     pressMouse(gui, c, at, modifiers);
     releaseMouse(gui, c, at, modifiers);
@@ -165,6 +177,18 @@ void pressKey(gui::Gui& gui, int keyCode, int modifiers) {
     QTest::keyClick(target, qtKey(keyCode), modifiersOf(modifiers));
 }
 
+void pressKeyOn(gui::Gui& gui, ControlNumber c, int keyCode, int modifiers) {
+    QTest::keyClick(gui::widgetOf(gui, c), qtKey(keyCode), modifiersOf(modifiers));
+}
+
+void turnWheel(gui::Gui& gui, ControlNumber c, int notches) {
+    QWidget* widget = gui::widgetOf(gui, c);
+    const QPointF centre(widget->width() / 2.0, widget->height() / 2.0);
+    QWheelEvent wheel(centre, widget->mapToGlobal(centre), QPoint(), QPoint(0, 120 * notches),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &wheel);
+}
+
 void typeText(gui::Gui& gui, ControlNumber c, const std::string& text) {
     QWidget* widget = gui::widgetOf(gui, c);
     gui.setFocus(c);
@@ -200,6 +224,43 @@ void moveTrackBar(gui::Gui& gui, ControlNumber c, int value) {
     auto* bar = qobject_cast<QSlider*>(gui::widgetOf(gui, c));
     if (!bar) return;
     bar->setSliderPosition(value);  // as a drag: reported through valueChanged
+}
+
+namespace {
+QMimeData* mimeDataOf(const DragContent& content) {
+    auto* mime = new QMimeData;
+    QList<QUrl> urls;
+    for (const std::string& file : content.files)
+        urls.push_back(QUrl::fromLocalFile(QString::fromStdString(file)));
+    if (!urls.empty()) mime->setUrls(urls);
+    if (!content.dataType.empty()) {
+        mime->setData(QString::fromStdString(content.dataType),
+                      QByteArray(reinterpret_cast<const char*>(content.data.data()),
+                                 static_cast<qsizetype>(content.data.size())));
+    }
+    if (!content.text.empty()) mime->setText(QString::fromStdString(content.text));
+    return mime;
+}
+}  // namespace
+
+bool dragAndDrop(gui::Gui& gui, ControlNumber c, gui::Point at, const DragContent& content) {
+    QWidget* widget = gui::widgetOf(gui, c);
+    QWindow* window = widget->window()->windowHandle();
+    const QPoint place = widget->mapTo(widget->window(), QPoint(at.x, at.y));
+    const std::unique_ptr<QMimeData> mime(mimeDataOf(content));
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    QDragEnterEvent enter(place, actions, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &enter);
+    QDragMoveEvent move(place, actions, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    if (enter.isAccepted()) QApplication::sendEvent(window, &move);
+    if (!enter.isAccepted() || !move.isAccepted()) {
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(window, &leave);
+        return false;
+    }
+    QDropEvent drop(place, actions, mime.get(), Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &drop);
+    return drop.isAccepted();
 }
 
 void pressCloseBox(gui::Gui& gui, WindowNumber n) {
