@@ -1,5 +1,7 @@
 #include "quantize/nearest_grid.h"
 
+#include "platform/image/image.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -193,6 +195,23 @@ std::uint32_t NearestGrid::answerBlock(Box cell) {
         }
     }
     return base << 8 | kPerValue;
+}
+
+void mapRowsToNearest(const Image& source, Image& target, NearestGrid& grid, int first, int end) {
+    for (int y = first; y < end; ++y) {
+        const Color* in = source.row(y);
+        Color* out = target.row(y);
+        Color lastIn = kAlphaMask;  // alpha bits set: never equal to a masked read
+        Color lastOut = 0;
+        for (int x = 0; x < source.width(); ++x) {
+            const Color c = in[x] & kRgbMask;
+            if (c != lastIn) {
+                lastIn = c;
+                lastOut = grid.nearest(c);
+            }
+            out[x] = keepAlpha(in[x], lastOut);
+        }
+    }
 }
 
 }  // namespace vd

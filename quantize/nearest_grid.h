@@ -147,4 +147,10 @@ class NearestGrid {
     std::vector<WalkSlot> walkSlots_;
 };
 
+class Image;
+
+// Rows [first, end) of `source` mapped onto their nearest colours into `target` (same size),
+// each keeping its alpha. Neighbours often share a colour, so the last answer serves again.
+void mapRowsToNearest(const Image& source, Image& target, NearestGrid& grid, int first, int end);
+
 }  // namespace vd

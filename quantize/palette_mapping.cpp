@@ -16,23 +16,6 @@ namespace vd {
 
 namespace {
 
-void mapPlain(const Image& source, Image& target, NearestGrid& search) {
-    for (int y = 0; y < source.height(); ++y) {
-        const Color* in = source.row(y);
-        Color* out = target.row(y);
-        Color lastIn = kAlphaMask;  // alpha bits set: never equal to a masked read
-        Color lastOut = 0;
-        for (int x = 0; x < source.width(); ++x) {
-            const Color c = in[x] & kRgbMask;
-            if (c != lastIn) {
-                lastIn = c;
-                lastOut = search.nearest(c);
-            }
-            out[x] = keepAlpha(in[x], lastOut);
-        }
-    }
-}
-
 #if defined(__SSE2__)
 
 // The diffusion of one pixel in one SSE2 register, a 16-bit lane per channel: the halvings
@@ -166,7 +149,7 @@ void reduceInto(const Image& source, Image& target, bool dither, const ColorInde
         std::vector<BelowError> below(static_cast<std::size_t>(source.width()));
         mapDiffused(source, target, search, below);
     } else {
-        mapPlain(source, target, search);
+        mapRowsToNearest(source, target, search, 0, source.height());
     }
 }
 

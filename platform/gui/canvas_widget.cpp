@@ -167,14 +167,13 @@ void CanvasWidget::paintEnlarged(QPainter& painter, const QRect& area) {
 void CanvasWidget::paintReduced(QPainter& painter, const QRect& area) {
     const int level = levelFor(scale_);
     const Image& source = level == 0 ? pixels_ : levels_.level(level, pixels_);
-    const double shrink = scale_ * static_cast<double>(1 << level);
-    if (std::abs(shrink - 1.0) < 1e-9) {
+    const QSize shown = displayedSize();
+    if (shown == QSize(source.width(), source.height())) {
         painter.drawImage(area.topLeft(), opaqueView(source), area);
         return;
     }
     // The level is stretched over exactly the canvas's screen size, so no screen pixel at the
     // far edges asks for pixels beyond the level.
-    const QSize shown = displayedSize();
     const double x = static_cast<double>(source.width()) / shown.width();
     const double y = static_cast<double>(source.height()) / shown.height();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);

@@ -227,20 +227,7 @@ void forEachBand(const Image& source, int threads, const std::function<void(int,
 
 void mapRows(const Image& source, Image& target, const ColorIndex& index, int first, int end) {
     NearestGrid grid(index);
-    for (int y = first; y < end; ++y) {
-        const Color* in = source.row(y);
-        Color* out = target.row(y);
-        // Neighbours often share a colour: the last answer serves again.
-        Color lastIn = kAlphaMask, lastOut = 0;  // alpha bits set: never equal to a colour
-        for (int x = 0; x < source.width(); ++x) {
-            const Color c = in[x] & kRgbMask;
-            if (c != lastIn) {
-                lastIn = c;
-                lastOut = grid.nearest(c);
-            }
-            out[x] = keepAlpha(in[x], lastOut);
-        }
-    }
+    mapRowsToNearest(source, target, grid, first, end);
 }
 
 }  // namespace
