@@ -1,6 +1,6 @@
-// PNG writing: the rows are filtered into one buffer, deflated in one call by libdeflate
-// (two to three times as fast as zlib for a file about as small), and framed in chunks with
-// their CRCs here.
+// PNG writing: the rows are filtered into one buffer, deflated by libdeflate (two to three
+// times as fast as zlib for a file about as small; a large picture's rows in two parts at
+// once), and framed in chunks with their CRCs here.
 
 #include <libdeflate.h>
 
@@ -13,6 +13,7 @@
 #include <span>
 #include <vector>
 
+#include "io/deflate_parts.h"
 #include "io/png_format.h"
 
 namespace vd {
@@ -22,10 +23,10 @@ using png::chunkType;
 using png::ScratchBuffer;
 
 // True colour: every row Paeth-filtered (adaptive filtering gave no smaller file), libdeflate
-// level 1. A 12 MP photo saves in under half the time zlib level 1 with its run-length
-// strategy took, in a file 3 % larger; the Kodak photos come out 1 % smaller. Levels 2 to 4
-// take as long as zlib did.
-constexpr int kTrueColorLevel = 1;
+// level 2. Level 1 is nearly twice as fast but made a 12 MP photo 3 % larger than zlib level
+// 1 with its run-length strategy did; level 2 is 1.6 % larger there, and on two cores still
+// saves in well under half zlib's time.
+constexpr int kTrueColorLevel = 2;
 // Palette rows are not filtered: filters predict bytes from their neighbours, which means
 // nothing for palette indices (adaptive filtering made the quantized Kodak photos 38 to 44 %
 // larger, even with the palette sorted by brightness). Level 6 makes files no larger than
@@ -112,22 +113,17 @@ Color alphaForcedIn(const Image& image) { return image.hasAlpha() ? 0 : kAlphaMa
 
 // Fills the table with the picture's colours in order of first appearance, and `rows` with
 // a filter type byte (none) and one index byte per pixel for each row; false as soon as a
-// 257th colour turns up, which in a photo is within its first rows. Neighbouring pixels
-// repeat a colour often, so a pixel equal to the one before takes the same index unlooked.
+// 257th colour turns up, which in a photo is within its first rows. Every pixel is looked
+// up, even one repeating the colour before it: in a dithered picture that test guessed wrong
+// so often that it cost four times the lookups it saved.
 bool indexPixels(const Image& image, PaletteTable& table, std::uint8_t* rows) {
     const Color forced = alphaForcedIn(image);
     for (int y = 0; y < image.height(); ++y) {
         const Color* row = image.row(y);
         *rows++ = static_cast<std::uint8_t>(png::RowFilter::None);
-        Color previous = ~(row[0] | forced);
-        int index = 0;
         for (int x = 0; x < image.width(); ++x) {
-            const Color key = row[x] | forced;
-            if (key != previous) {
-                previous = key;
-                index = table.indexOf(key);
-                if (index < 0) return false;
-            }
+            const int index = table.indexOf(row[x] | forced);
+            if (index < 0) return false;
             *rows++ = static_cast<std::uint8_t>(index);
         }
     }
@@ -204,23 +200,12 @@ std::vector<std::uint8_t> assembleFile(const Preamble& preamble,
     return file;
 }
 
-struct CompressorDeleter {
-    void operator()(libdeflate_compressor* compressor) const {
-        libdeflate_free_compressor(compressor);
-    }
-};
-
 // Deflates the filtered rows into a zlib stream and frames the file around it. Throws
 // std::bad_alloc.
 std::vector<std::uint8_t> deflateAndFrame(const Preamble& preamble,
                                           std::span<const std::uint8_t> rows, int level) {
-    const std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(
-        libdeflate_alloc_compressor(level));
-    if (!compressor) throw std::bad_alloc();
-    ScratchBuffer deflated(libdeflate_zlib_compress_bound(compressor.get(), rows.size()));
-    const std::size_t size = libdeflate_zlib_compress(compressor.get(), rows.data(), rows.size(),
-                                                      deflated.data(), deflated.size());
-    // The buffer is sized by the bound, so the stream always fits.
+    ScratchBuffer deflated(png::zlibBound(rows.size()));
+    const std::size_t size = png::zlibCompress(rows, level, deflated.data());
     return assembleFile(preamble, {deflated.data(), size});
 }
 

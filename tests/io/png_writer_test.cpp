@@ -64,7 +64,7 @@ TEST_P(PngWritten, ReadsBackThroughLibpngAlone) {
 std::vector<WrittenCase> writtenCases() {
     std::vector<WrittenCase> cases;
     for (int depth : {24, 32}) {
-        const std::string suffix = "_" + std::to_string(depth);
+        const std::string suffix = std::string("_") + std::to_string(depth);
         for (auto [colors, bitDepth] : std::vector<std::pair<int, int>>{
                  {1, 1}, {2, 1}, {3, 2}, {4, 2}, {5, 4}, {16, 4}, {17, 8}, {256, 8}}) {
             for (int width : {1, 3, 9, 61}) {
@@ -78,6 +78,10 @@ std::vector<WrittenCase> writtenCases() {
         cases.push_back({"noise" + suffix, 5000, depth, 97, 61, false, trueType, 8});
         cases.push_back({"option_true_colour" + suffix, 7, depth, 5, 3, true, trueType, 8});
         cases.push_back({"one_pixel" + suffix, 1, depth, 1, 1, true, trueType, 8});
+        // Rows of over a megabyte, deflated in two parts joined into one stream.
+        cases.push_back({"large_palette" + suffix, 256, depth, 1200, 900, false, 3, 8});
+        cases.push_back({"large_16_colours" + suffix, 16, depth, 2400, 900, false, 3, 4});
+        cases.push_back({"large_noise" + suffix, 100000, depth, 700, 600, false, trueType, 8});
     }
     return cases;
 }
