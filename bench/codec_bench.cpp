@@ -88,8 +88,8 @@ void BM_PngDecodeBy(benchmark::State& state) {
 }
 BENCHMARK(BM_PngDecodeBy)->Arg(1)->Arg(0)->ArgName("direct")->Unit(benchmark::kMillisecond);
 
-// The twelve Kodak photos (768 x 512) one after another.
-void BM_PngDecodeKodak(benchmark::State& state) {
+// The twelve Kodak photos (768 x 512), as files.
+const std::vector<Bytes>& kodakFiles() {
     static const std::vector<Bytes> files = [] {
         std::vector<Bytes> all;
         for (int i = 1; i <= 12; ++i) {
@@ -100,8 +100,13 @@ void BM_PngDecodeKodak(benchmark::State& state) {
         }
         return all;
     }();
+    return files;
+}
+
+// The twelve Kodak photos one after another.
+void BM_PngDecodeKodak(benchmark::State& state) {
     for (auto _ : state) {
-        for (const Bytes& file : files) {
+        for (const Bytes& file : kodakFiles()) {
             auto image = decodeBy(state.range(0) == 1, file);
             if (!image) state.SkipWithError(image.error().c_str());
             benchmark::DoNotOptimize(image.value().pixels().data());
@@ -109,6 +114,26 @@ void BM_PngDecodeKodak(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PngDecodeKodak)->Arg(1)->Arg(0)->ArgName("direct")->Unit(benchmark::kMillisecond);
+
+// The twelve Kodak photos written as true-colour files one after another.
+void BM_PngEncodeKodak(benchmark::State& state) {
+    static const std::vector<Image> photos = [] {
+        std::vector<Image> all;
+        for (const Bytes& file : kodakFiles()) all.push_back(decodePng(file).value());
+        return all;
+    }();
+    std::size_t size = 0;
+    for (auto _ : state) {
+        size = 0;
+        for (const Image& photo : photos) {
+            auto file = encodePng(photo, {.trueColor = true});
+            if (!file) state.SkipWithError(file.error().c_str());
+            size += file.value().size();
+        }
+    }
+    setBytesCounter(state, size);
+}
+BENCHMARK(BM_PngEncodeKodak)->Unit(benchmark::kMillisecond);
 
 void BM_PngEncode(benchmark::State& state) {
     const Image& photo = twelveMegapixelPhoto();

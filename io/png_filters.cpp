@@ -61,16 +61,17 @@ __m128i paethPredictor(__m128i a, __m128i b, __m128i c) {
     return select(notA, bOrC, a);
 }
 
-// Rebuilds a row from its filtered bytes with `predict(a, b, c)`, the filter's prediction
-// from the pixels to the left, above and upper left (in 16-bit lanes).
+// Rebuilds pixels `begin` to `end` of a row from its filtered bytes with `predict(a, b, c)`,
+// the filter's prediction from the pixels to the left, above and upper left (in 16-bit
+// lanes). Pixels before `begin` are already in `out`.
 template <int BytesPerPixel, class Predict>
-void unfilterWith(const std::uint8_t* filtered, const Color* above, Color* out, int width,
-                  Predict predict) {
+void unfilterWith(const std::uint8_t* filtered, const Color* above, Color* out, int begin,
+                  int end, int width, Predict predict) {
     const Color opaque = BytesPerPixel == 3 ? kAlphaMask : 0;
     const __m128i lowByte = _mm_set1_epi16(0xFF);
-    __m128i left = _mm_setzero_si128();
-    __m128i upperLeft = _mm_setzero_si128();
-    for (int x = 0; x < width; ++x) {
+    __m128i left = begin > 0 ? widen(out[begin - 1]) : _mm_setzero_si128();
+    __m128i upperLeft = begin > 0 ? widen(above[begin - 1]) : _mm_setzero_si128();
+    for (int x = begin; x < end; ++x) {
         const __m128i up = widen(above[x]);
         const __m128i difference =
             widen(loadPixel<BytesPerPixel>(filtered + x * BytesPerPixel, x == width - 1));
@@ -81,31 +82,30 @@ void unfilterWith(const std::uint8_t* filtered, const Color* above, Color* out, 
 }
 
 template <int BytesPerPixel>
-bool unfilterRowOf(std::uint8_t filterType, const std::uint8_t* filtered, const Color* above,
-                   Color* out, int width) {
+void unfilterPartOf(std::uint8_t filterType, const std::uint8_t* filtered, const Color* above,
+                    Color* out, int begin, int end, int width) {
+    const auto unfilter = [&](auto predict) {
+        unfilterWith<BytesPerPixel>(filtered, above, out, begin, end, width, predict);
+    };
     switch (static_cast<RowFilter>(filterType)) {
         case RowFilter::None:
-            unfilterWith<BytesPerPixel>(filtered, above, out, width,
-                                        [](__m128i, __m128i, __m128i) { return _mm_setzero_si128(); });
-            return true;
+            unfilter([](__m128i, __m128i, __m128i) { return _mm_setzero_si128(); });
+            return;
         case RowFilter::Sub:
-            unfilterWith<BytesPerPixel>(filtered, above, out, width,
-                                        [](__m128i a, __m128i, __m128i) { return a; });
-            return true;
+            unfilter([](__m128i a, __m128i, __m128i) { return a; });
+            return;
         case RowFilter::Up:
-            unfilterWith<BytesPerPixel>(filtered, above, out, width,
-                                        [](__m128i, __m128i b, __m128i) { return b; });
-            return true;
+            unfilter([](__m128i, __m128i b, __m128i) { return b; });
+            return;
         case RowFilter::Average:
-            unfilterWith<BytesPerPixel>(
-                filtered, above, out, width,
-                [](__m128i a, __m128i b, __m128i) { return _mm_srli_epi16(_mm_add_epi16(a, b), 1); });
-            return true;
+            unfilter([](__m128i a, __m128i b, __m128i) {
+                return _mm_srli_epi16(_mm_add_epi16(a, b), 1);
+            });
+            return;
         case RowFilter::Paeth:
-            unfilterWith<BytesPerPixel>(filtered, above, out, width, paethPredictor);
-            return true;
+            unfilter(paethPredictor);
+            return;
     }
-    return false;
 }
 
 template <int BytesPerPixel>
@@ -129,10 +129,15 @@ void paethFilterRowOf(const Color* row, const Color* above, int width, std::uint
 
 }  // namespace
 
-bool unfilterRow(std::uint8_t filterType, const std::uint8_t* filtered, int bytesPerPixel,
-                 const Color* above, Color* out, int width) {
-    return bytesPerPixel == 3 ? unfilterRowOf<3>(filterType, filtered, above, out, width)
-                              : unfilterRowOf<4>(filterType, filtered, above, out, width);
+bool isRowFilter(std::uint8_t filterType) { return filterType <= std::uint8_t(RowFilter::Paeth); }
+
+void unfilterRowPart(std::uint8_t filterType, const std::uint8_t* filtered, int bytesPerPixel,
+                     const Color* above, Color* out, int begin, int end, int width) {
+    if (bytesPerPixel == 3) {
+        unfilterPartOf<3>(filterType, filtered, above, out, begin, end, width);
+    } else {
+        unfilterPartOf<4>(filterType, filtered, above, out, begin, end, width);
+    }
 }
 
 void paethFilterRow(const Color* row, const Color* above, int bytesPerPixel, int width,

@@ -73,13 +73,17 @@ class ScratchBuffer {
     std::size_t size_;
 };
 
-// Undoes the filter of one row of 8-bit RGB (3 bytes a pixel in `filtered`) or RGBA (4) into
-// `out`, 4 bytes a pixel in Color's byte order; `above` is the row above as written to
-// `out`, all zeros for the first row. RGB rows get an opaque alpha byte. `out` may overlap
-// `filtered` where each pixel is written no further than the start of the next one read.
-// False for a filter type PNG does not define.
-bool unfilterRow(std::uint8_t filterType, const std::uint8_t* filtered, int bytesPerPixel,
-                 const Color* above, Color* out, int width);
+// Whether PNG defines the filter type.
+bool isRowFilter(std::uint8_t filterType);
+
+// Undoes the filter of pixels `begin` to `end` of one row of 8-bit RGB (3 bytes a pixel in
+// `filtered`, the row's first sample) or RGBA (4) into `out`, 4 bytes a pixel in Color's
+// byte order; the pixels before `begin` are already in `out`. `above` is the row above as
+// written to `out` (at least as far as `end`), all zeros for the first row. RGB rows get an
+// opaque alpha byte. `out` may overlap `filtered` where each pixel is written no further than
+// the start of the next one read. The filter type must be one PNG defines.
+void unfilterRowPart(std::uint8_t filterType, const std::uint8_t* filtered, int bytesPerPixel,
+                     const Color* above, Color* out, int begin, int end, int width);
 
 // Writes one row of 8-bit RGB (bytesPerPixel 3, alpha dropped) or RGBA (4) as its filter type
 // byte and the Paeth-filtered bytes; `above` is the row above, or nullptr for the first.
