@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (libFuzzer, ASan, UBSan) and runs each for a bounded time:
 # the picture decoders seeded with the shared codec suites, the palette file reader seeded with
-# a few palettes written here, and the PNG writer's round trip from nothing.
+# a few palettes written here, and the PNG writer's round trip and its two-part deflate from
+# nothing.
 # Usage: scripts/fuzz.sh [seconds per target] [target ...]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,7 +13,7 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DCMAKE_BUI
     -DVD_FUZZ=ON -DVD_BENCH=OFF >/dev/null
 shift || true
 targets=("$@")
-[[ ${#targets[@]} -eq 0 ]] && targets=(png jpeg bmp header palette_file png_writer)
+[[ ${#targets[@]} -eq 0 ]] && targets=(png jpeg bmp header palette_file png_writer deflate_parts)
 cmake --build "$root/build-fuzz" -j"$(nproc)" --target "${targets[@]/%/_fuzz}"
 
 work=$(mktemp -d)
@@ -34,7 +35,7 @@ for format in "${targets[@]}"; do
     case $format in
         header) suite="$shared" ;;
         palette_file) suite="" && seed_palettes "$corpus" ;;
-        png_writer) suite="" ;;
+        png_writer | deflate_parts) suite="" ;;
         *) suite="$shared/$format" ;;
     esac
     if [[ -n $suite ]]; then
