@@ -3,6 +3,7 @@
 #include "platform/image/image.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 
 namespace vd {
@@ -24,11 +25,13 @@ Spread spread(int p, int lo, int hi) {
 
 }  // namespace
 
-NearestGrid::NearestGrid(const ColorIndex& index)
+NearestGrid::NearestGrid(const ColorIndex& index, std::size_t queries)
     : index_(index),
       sorted_(index.sortedPalette()),
       start_(index.greenIndex()),
-      levels_{Level{4, {}, {}}, Level{2, {}, {}}} {
+      levels_{Level{4, {}, {}}, Level{2, {}, {}}},
+      walkSlotBits_(std::clamp(static_cast<int>(std::bit_width(queries)) - 2,
+                               kFewestWalkSlotBits, kMostWalkSlotBits)) {
     for (Level& level : levels_) {
         const int perChannel = kCellsPerChannel / level.cells;
         level.lists.assign(static_cast<std::size_t>(perChannel) * perChannel * perChannel,
@@ -38,7 +41,7 @@ NearestGrid::NearestGrid(const ColorIndex& index)
     cells_.assign(std::size_t{1} << (3 * kIndexBits), count > kMaxGridColors ? kWalk : kUnbuilt);
     // Only palettes of more colours than a list holds can have cells that walk; their cache is
     // made here, so that a mapping has its large tables before it writes a pixel.
-    if (count > kMaxListCandidates) walkSlots_.assign(kWalkSlots, WalkSlot{kNoQuery, 0});
+    if (count > kMaxListCandidates) walkSlots_.assign(std::size_t{1} << walkSlotBits_, WalkSlot{kNoQuery, 0});
     if (count > kMaxGridColors) return;
     answers_.resize(256);
     for (int i = 0; i < 256; ++i)
@@ -117,9 +120,9 @@ Color NearestGrid::nearestElsewhere(Color c, std::uint32_t word) {
 }
 
 Color NearestGrid::nearestByWalk(Color c) {
-    if (walkSlots_.empty()) walkSlots_.assign(kWalkSlots, WalkSlot{kNoQuery, 0});
+    if (walkSlots_.empty()) walkSlots_.assign(std::size_t{1} << walkSlotBits_, WalkSlot{kNoQuery, 0});
     const std::uint32_t query = c & kRgbMask;
-    WalkSlot& slot = walkSlots_[(query * 0x9E3779B1u) >> (32 - kWalkSlotBits)];
+    WalkSlot& slot = walkSlots_[(query * 0x9E3779B1u) >> (32 - walkSlotBits_)];
     if (slot.query != query) slot = WalkSlot{query, index_.nearest(query)};
     return slot.answer;
 }

@@ -34,7 +34,10 @@ namespace vd {
 // outlive the grid, unchanged.
 class NearestGrid {
   public:
-    explicit NearestGrid(const ColorIndex& index);
+    // `queries` is about how many colours will be asked for; it sizes the walk's cache, so
+    // that a small picture does not fault in the megabytes a large one puts to use.
+    explicit NearestGrid(const ColorIndex& index, std::size_t queries = kManyQueries);
+    static constexpr std::size_t kManyQueries = std::size_t{1} << 22;
 
     [[gnu::always_inline]] Color nearest(Color c) {
         const std::uint32_t word = cells_[cellOf(c)];
@@ -136,9 +139,9 @@ class NearestGrid {
     std::vector<std::int32_t> lower_;
 
     // A direct-mapped table of walk queries (colours without their fourth byte) and their
-    // answers.
-    static constexpr int kWalkSlotBits = 18;
-    static constexpr std::size_t kWalkSlots = std::size_t{1} << kWalkSlotBits;
+    // answers: a slot for every four queries, from 2^12 to 2^18 slots.
+    static constexpr int kFewestWalkSlotBits = 12, kMostWalkSlotBits = 18;
+    int walkSlotBits_;
     static constexpr std::uint32_t kNoQuery = 0xFFFFFFFFu;  // never a 24-bit colour
     struct WalkSlot {
         std::uint32_t query;

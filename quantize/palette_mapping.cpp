@@ -144,7 +144,7 @@ void reduceInto(const Image& source, Image& target, bool dither, const ColorInde
         throw std::invalid_argument("the target of a mapping must match its source in size");
     }
     // Everything is allocated before the first pixel is written.
-    NearestGrid search(index);
+    NearestGrid search(index, source.pixelCount());
     if (dither) {
         std::vector<BelowError> below(static_cast<std::size_t>(source.width()));
         mapDiffused(source, target, search, below);

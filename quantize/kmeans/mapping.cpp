@@ -168,10 +168,14 @@ struct Settings {
     std::vector<int> strengths;
 };
 
+std::size_t rowPixels(const Image& image, int first, int end) {
+    return static_cast<std::size_t>(image.width()) * static_cast<std::size_t>(end - first);
+}
+
 // Rows [first, end) of the picture, diffusing the error only within them.
 void ditherRows(const Image& source, Image& target, const ColorIndex& index,
                 const PaletteSet& palette, const Settings& settings, int first, int end) {
-    NearestGrid grid(index);
+    NearestGrid grid(index, rowPixels(source, first, end));
     const __m128i high = _mm_set1_epi16(settings.limit);
     const __m128i low = _mm_set1_epi16(static_cast<std::int16_t>(-settings.limit));
     const __m128i top = _mm_set1_epi16(16 * 255), half = _mm_set1_epi16(8);
@@ -226,7 +230,7 @@ void forEachBand(const Image& source, int threads, const std::function<void(int,
 }
 
 void mapRows(const Image& source, Image& target, const ColorIndex& index, int first, int end) {
-    NearestGrid grid(index);
+    NearestGrid grid(index, rowPixels(source, first, end));
     mapRowsToNearest(source, target, grid, first, end);
 }
 

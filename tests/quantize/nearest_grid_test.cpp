@@ -96,7 +96,8 @@ TEST(NearestGrid, AgreesWithTheWalkOnEveryValueOfARegion) {
 }
 
 // Cells that walk keep recent answers; a pool of queries asked again and again, larger than
-// that store, must keep getting the walk's answers, whatever the fourth byte.
+// that store (at its largest and at its smallest), must keep getting the walk's answers,
+// whatever the fourth byte.
 TEST(NearestGrid, RepeatedQueriesOfCellsThatWalk) {
     std::mt19937 rng(15);
     Palette many(300);  // more than the grid takes: every cell walks
@@ -106,17 +107,19 @@ TEST(NearestGrid, RepeatedQueriesOfCellsThatWalk) {
     for (Color& c : cluster)
         c = makeColor(100 + rng() % 3, 100 + rng() % 3, 100 + rng() % 3);
     for (const Palette& palette : {many, cluster}) {
-        SCOPED_TRACE(palette.size());
-        ColorIndex index;
-        index.build(palette);
-        NearestGrid grid(index);
-        std::vector<Color> pool(300000);
-        for (Color& q : pool)
-            q = static_cast<Color>(rng());
-        for (int pass = 0; pass < 2; ++pass) {
-            for (int i = 0; i < 200000; ++i) {
-                const Color q = pool[rng() % pool.size()] ^ (static_cast<Color>(pass) << 24);
-                ASSERT_EQ(grid.nearest(q), index.nearest(q)) << std::hex << q;
+        for (const std::size_t queries : {NearestGrid::kManyQueries, std::size_t{1}}) {
+            SCOPED_TRACE(testing::Message() << palette.size() << " colours, cache for " << queries);
+            ColorIndex index;
+            index.build(palette);
+            NearestGrid grid(index, queries);
+            std::vector<Color> pool(300000);
+            for (Color& q : pool)
+                q = static_cast<Color>(rng());
+            for (int pass = 0; pass < 2; ++pass) {
+                for (int i = 0; i < 200000; ++i) {
+                    const Color q = pool[rng() % pool.size()] ^ (static_cast<Color>(pass) << 24);
+                    ASSERT_EQ(grid.nearest(q), index.nearest(q)) << std::hex << q;
+                }
             }
         }
     }
