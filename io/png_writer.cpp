@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <memory>
 #include <new>
 #include <optional>
 #include <span>
@@ -114,8 +113,8 @@ Color alphaForcedIn(const Image& image) { return image.hasAlpha() ? 0 : kAlphaMa
 // Fills the table with the picture's colours in order of first appearance, and `rows` with
 // a filter type byte (none) and one index byte per pixel for each row; false as soon as a
 // 257th colour turns up, which in a photo is within its first rows. Every pixel is looked
-// up, even one repeating the colour before it: in a dithered picture that test guessed wrong
-// so often that it cost four times the lookups it saved.
+// up, even one repeating the colour before it: in a dithered picture a test for that guessed
+// wrong so often that the scan took four times as long with it.
 bool indexPixels(const Image& image, PaletteTable& table, std::uint8_t* rows) {
     const Color forced = alphaForcedIn(image);
     for (int y = 0; y < image.height(); ++y) {
