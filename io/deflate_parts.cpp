@@ -43,12 +43,21 @@ Compressor newCompressor(int level) {
     return compressor;
 }
 
-std::size_t firstPartBytes(std::size_t bytes) { return bytes / 20 * kFirstPartShare; }
+// Where the parts of `bytes` bytes of data go in the output: the first part after the zlib
+// header, the second deflated further on (moved down once the first is done), then Adler-32.
+struct PartedLayout {
+    std::size_t firstBytes;   // of the data
+    std::size_t secondAt;     // in the output
+    std::size_t secondRoom;
+    std::size_t bound;        // of the whole output
+};
 
-std::size_t partedBound(std::size_t bytes) {
-    const std::size_t first = firstPartBytes(bytes);
-    return kZlibHeaderBytes + libdeflate_deflate_compress_bound(nullptr, first) + kJoinBytes +
-           libdeflate_deflate_compress_bound(nullptr, bytes - first) + kAdlerBytes;
+PartedLayout partedLayout(std::size_t bytes) {
+    const std::size_t first = bytes / 20 * kFirstPartShare;
+    const std::size_t secondAt =
+        kZlibHeaderBytes + libdeflate_deflate_compress_bound(nullptr, first) + kJoinBytes;
+    const std::size_t secondRoom = libdeflate_deflate_compress_bound(nullptr, bytes - first);
+    return {first, secondAt, secondRoom, secondAt + secondRoom + kAdlerBytes};
 }
 
 // The zlib header libdeflate writes for the level: deflate, 32 KB window, no dictionary.
@@ -144,35 +153,32 @@ class SideWork {
 
 std::size_t zlibBound(std::size_t bytes) {
     const std::size_t whole = libdeflate_zlib_compress_bound(nullptr, bytes);
-    return bytes < kMinPartedBytes ? whole : std::max(whole, partedBound(bytes));
+    return bytes < kMinPartedBytes ? whole : std::max(whole, partedLayout(bytes).bound);
 }
 
 std::size_t zlibCompress(std::span<const std::uint8_t> data, int level, std::uint8_t* out) {
     if (data.size() < kMinPartedBytes) return compressWhole(data, level, out);
-    const std::span<const std::uint8_t> first = data.first(firstPartBytes(data.size()));
+    const PartedLayout layout = partedLayout(data.size());
+    const std::span<const std::uint8_t> first = data.first(layout.firstBytes);
     const std::span<const std::uint8_t> second = data.subspan(first.size());
-    // The second part is deflated further on in `out` and moved down once the first is done.
-    const std::size_t secondAt = kZlibHeaderBytes +
-                                 libdeflate_deflate_compress_bound(nullptr, first.size()) +
-                                 kJoinBytes;
-    const std::size_t secondRoom = libdeflate_deflate_compress_bound(nullptr, second.size());
     const Compressor firstCompressor = newCompressor(level);
     const Compressor secondCompressor = newCompressor(level);
     std::size_t secondSize = 0;
     SideWork side([&] {
         secondSize = libdeflate_deflate_compress(secondCompressor.get(), second.data(),
-                                                 second.size(), out + secondAt, secondRoom);
+                                                 second.size(), out + layout.secondAt,
+                                                 layout.secondRoom);
     });
     writeZlibHeader(level, out);
     const std::size_t firstSize =
         libdeflate_deflate_compress(firstCompressor.get(), first.data(), first.size(),
-                                    out + kZlibHeaderBytes, secondAt - kZlibHeaderBytes);
+                                    out + kZlibHeaderBytes, layout.secondAt - kZlibHeaderBytes);
     const std::optional<std::size_t> opened = openFinalBlock(out + kZlibHeaderBytes, firstSize);
     const std::uint32_t adler = libdeflate_adler32(1, data.data(), data.size());
     side.finish();
     if (!opened) return compressWhole(data, level, out);
     std::uint8_t* secondStart = out + kZlibHeaderBytes + *opened;
-    std::memmove(secondStart, out + secondAt, secondSize);
+    std::memmove(secondStart, out + layout.secondAt, secondSize);
     writeBigEndian32(adler, secondStart + secondSize);
     return kZlibHeaderBytes + *opened + secondSize + kAdlerBytes;
 }

@@ -175,13 +175,17 @@ Color* pictureRow(const Layout& layout, Color* pixels, int y) {
     return pixels + std::size_t(layout.width) * static_cast<std::size_t>(y);
 }
 
+// The row the filters of row y predict from: all zeros above the first.
+const Color* rowAbove(const Layout& layout, Color* pixels, int y, const Color* zeros) {
+    return y > 0 ? pictureRow(layout, pixels, y - 1) : zeros;
+}
+
 // Unfilters rows `begin` to `end` one after another; the row above `begin` is in place.
 void unfilterRowRange(const Layout& layout, const std::uint8_t* filtered, Color* pixels,
                       int begin, int end, const Color* zeros) {
     for (int y = begin; y < end; ++y) {
         const std::uint8_t* row = filteredRow(layout, filtered, y);
-        const Color* above = y > 0 ? pictureRow(layout, pixels, y - 1) : zeros;
-        unfilterRowPart(row[0], row + 1, layout.bytesPerPixel, above,
+        unfilterRowPart(row[0], row + 1, layout.bytesPerPixel, rowAbove(layout, pixels, y, zeros),
                         pictureRow(layout, pixels, y), 0, layout.width, layout.width);
     }
 }
@@ -214,7 +218,7 @@ class RowRelay {
         const std::size_t width = static_cast<std::size_t>(layout_.width);
         for (int y = first; y < end; y += 2) {
             const std::uint8_t* row = filteredRow(layout_, filtered_, y);
-            const Color* above = y > 0 ? pictureRow(layout_, pixels_, y - 1) : zeros_;
+            const Color* above = rowAbove(layout_, pixels_, y, zeros_);
             Color* out = pictureRow(layout_, pixels_, y);
             for (int x = 0; x < layout_.width; x += kStretchPixels) {
                 const int stretchEnd = std::min(layout_.width, x + kStretchPixels);

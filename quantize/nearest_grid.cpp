@@ -41,7 +41,7 @@ NearestGrid::NearestGrid(const ColorIndex& index, std::size_t queries)
     cells_.assign(std::size_t{1} << (3 * kIndexBits), count > kMaxGridColors ? kWalk : kUnbuilt);
     // Only palettes of more colours than a list holds can have cells that walk; their cache is
     // made here, so that a mapping has its large tables before it writes a pixel.
-    if (count > kMaxListCandidates) walkSlots_.assign(std::size_t{1} << walkSlotBits_, WalkSlot{kNoQuery, 0});
+    if (count > kMaxListCandidates) makeWalkCache();
     if (count > kMaxGridColors) return;
     answers_.resize(256);
     for (int i = 0; i < 256; ++i)
@@ -119,8 +119,12 @@ Color NearestGrid::nearestElsewhere(Color c, std::uint32_t word) {
         c, std::span<const std::uint16_t>(listPositions_).subspan(list.begin, list.count))];
 }
 
+void NearestGrid::makeWalkCache() {
+    walkSlots_.assign(std::size_t{1} << walkSlotBits_, WalkSlot{kNoQuery, 0});
+}
+
 Color NearestGrid::nearestByWalk(Color c) {
-    if (walkSlots_.empty()) walkSlots_.assign(std::size_t{1} << walkSlotBits_, WalkSlot{kNoQuery, 0});
+    if (walkSlots_.empty()) makeWalkCache();
     const std::uint32_t query = c & kRgbMask;
     WalkSlot& slot = walkSlots_[(query * 0x9E3779B1u) >> (32 - walkSlotBits_)];
     if (slot.query != query) slot = WalkSlot{query, index_.nearest(query)};

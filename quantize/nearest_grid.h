@@ -148,6 +148,7 @@ class NearestGrid {
         Color answer;
     };
     std::vector<WalkSlot> walkSlots_;
+    void makeWalkCache();
 };
 
 class Image;

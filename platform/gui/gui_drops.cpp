@@ -88,7 +88,13 @@ bool Gui::Impl::takeDrop(const QWidget* receiver, QEvent* event) {
     if (event->type() == QEvent::DragLeave) return true;
     // DragEnter and DragMove events are drop events too.
     auto* drop = static_cast<QDropEvent*>(event);
-    if (!isWanted(drop->mimeData())) {
+    // Decided as the drag comes in, not again at every move of the pointer: a file is
+    // opened to be judged.
+    if (event->type() == QEvent::DragEnter || drop->mimeData() != dragMime) {
+        dragMime = drop->mimeData();
+        dragWanted = isWanted(dragMime);
+    }
+    if (!dragWanted) {
         drop->ignore();
         return true;
     }

@@ -23,6 +23,7 @@ class QButtonGroup;
 class QKeyEvent;
 class QLabel;
 class QMenu;
+class QMimeData;
 class QShortcut;
 class QStatusBar;
 class QWindow;
@@ -116,6 +117,9 @@ struct Gui::Impl : EventSink {
     std::unique_ptr<QTimer> wakeTimer;
     std::vector<InputHoldRecord> inputHolds;
     int lastInputHold = 0;
+    // The drag in progress and whether a window that takes drops wants what it carries.
+    const QMimeData* dragMime = nullptr;
+    bool dragWanted = false;
 
     // EventSink: queue an event; consecutive pointer moves (and moves and resizes of one
     // window) collapse into the latest, as a busy program would see them on Windows.

@@ -26,7 +26,8 @@ class HelperPool {
 
     // Runs the pass with up to `helpers` helpers beside the caller. False when another caller
     // has the pool, and then nothing ran.
-    bool run(std::size_t helpers, std::size_t chunks, const std::function<void(std::size_t)>& work) {
+    bool run(std::size_t helpers, std::size_t chunks,
+             const std::function<void(std::size_t)>& work) {
         if (busy_.exchange(true, std::memory_order_acquire)) return false;
         const struct Release {
             std::atomic<bool>& busy;
