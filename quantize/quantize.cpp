@@ -84,7 +84,7 @@ QuantizeOutcome quantizeInto(const Image& reference, Image& work,
         result.display = PaletteDisplay::Refresh;
     } else if (method == QuantizeMethod::Kmeans) {
         result.palette = quantizeKmeans(reference, work, std::clamp(settings.limit, 2, 256),
-                                        settings.dither, index);
+                                        settings.dither, index, context.threads);
         result.display = PaletteDisplay::Refresh;
     } else {
         result.methodRan = false;

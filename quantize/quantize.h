@@ -97,6 +97,9 @@ struct QuantizeResult : QuantizeOutcome {
 struct QuantizeContext {
     ColorIndex* colorIndex = nullptr;
     NeuQuantWorkArea* neuQuant = nullptr;
+    // Threads a method may use; 0: as many as pay. A batch that already keeps every core
+    // busy with its own threads gives each picture one.
+    int threads = 0;
 };
 
 // True for the methods that write every pixel of the work image from the reference (they

@@ -173,9 +173,8 @@ std::size_t rowPixels(const Image& image, int first, int end) {
 }
 
 // Rows [first, end) of the picture, diffusing the error only within them.
-void ditherRows(const Image& source, Image& target, const ColorIndex& index,
-                const PaletteSet& palette, const Settings& settings, int first, int end) {
-    NearestGrid grid(index, rowPixels(source, first, end));
+void ditherRows(const Image& source, Image& target, NearestGrid& grid, const PaletteSet& palette,
+                const Settings& settings, int first, int end) {
     const __m128i high = _mm_set1_epi16(settings.limit);
     const __m128i low = _mm_set1_epi16(static_cast<std::int16_t>(-settings.limit));
     const __m128i top = _mm_set1_epi16(16 * 255), half = _mm_set1_epi16(8);
@@ -220,25 +219,33 @@ void ditherRows(const Image& source, Image& target, const ColorIndex& index,
     }
 }
 
-// Runs map(first, end) for each band of rows.
-void forEachBand(const Image& source, int threads, const std::function<void(int, int)>& map) {
+// Runs map(first, end, grid) for each band of rows. Bands on threads of their own each
+// fill a grid of their own; on one thread they take turns with one grid, which then fills
+// once. The grid gives the same answers either way.
+using BandWork = std::function<void(int, int, NearestGrid&)>;
+void forEachBand(const Image& source, const ColorIndex& index, int threads, const BandWork& map) {
     const int h = source.height();
     const int bands = std::min(kBands, h);
-    forEachChunk(static_cast<std::size_t>(bands), threads, [&](std::size_t band) {
-        map(static_cast<int>(band) * h / bands, static_cast<int>(band + 1) * h / bands);
+    auto bandFirst = [&](int band) { return band * h / bands; };
+    if (threads == 1) {
+        NearestGrid grid(index, source.pixelCount());
+        for (int band = 0; band < bands; ++band)
+            map(bandFirst(band), bandFirst(band + 1), grid);
+        return;
+    }
+    forEachChunk(static_cast<std::size_t>(bands), threads, [&](std::size_t chunk) {
+        const int band = static_cast<int>(chunk);
+        NearestGrid grid(index, rowPixels(source, bandFirst(band), bandFirst(band + 1)));
+        map(bandFirst(band), bandFirst(band + 1), grid);
     });
-}
-
-void mapRows(const Image& source, Image& target, const ColorIndex& index, int first, int end) {
-    NearestGrid grid(index, rowPixels(source, first, end));
-    mapRowsToNearest(source, target, grid, first, end);
 }
 
 }  // namespace
 
 void mapOnto(const Image& source, Image& target, const ColorIndex& index, int threads) {
-    forEachBand(source, threads,
-                [&](int first, int end) { mapRows(source, target, index, first, end); });
+    forEachBand(source, index, threads, [&](int first, int end, NearestGrid& grid) {
+        mapRowsToNearest(source, target, grid, first, end);
+    });
 }
 
 void ditherOnto(const Image& source, Image& target, const ColorIndex& index, float typicalError,
@@ -248,8 +255,8 @@ void ditherOnto(const Image& source, Image& target, const ColorIndex& index, flo
             std::clamp(static_cast<int>(16 * kErrorLimit * typicalError + 0.5f), 16, kMostLimit)),
         strengthTable(typicalError)};
     const PaletteSet palette(index.sortedPalette().subspan(1, index.colorCount()));
-    forEachBand(source, threads, [&](int first, int end) {
-        ditherRows(source, target, index, palette, settings, first, end);
+    forEachBand(source, index, threads, [&](int first, int end, NearestGrid& grid) {
+        ditherRows(source, target, grid, palette, settings, first, end);
     });
 }
 

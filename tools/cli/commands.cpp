@@ -1,5 +1,6 @@
 #include "tools/cli/commands.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -41,7 +42,8 @@ bool outputFormat(const std::string& output, ImageFormat& format) {
 struct QuantizeTables {
     ColorIndex colorIndex;
     std::unique_ptr<NeuQuantWorkArea> neuQuant = std::make_unique<NeuQuantWorkArea>();
-    QuantizeContext context() { return QuantizeContext{&colorIndex, neuQuant.get()}; }
+    int threads = 0;  // for the method, 0: its own choice
+    QuantizeContext context() { return QuantizeContext{&colorIndex, neuQuant.get(), threads}; }
 };
 
 std::optional<int> statsLimit(const QuantizeSettings& settings) {
@@ -130,9 +132,13 @@ int quantizeCommand(const QuantizeJob& job) {
         QuantizeTables tables;
         return quantizeOne(job, job.inputs.front(), job.output, tables);
     }
-    return runBatch(job.inputs, job.jobs, [&job](const std::string& input) {
+    // Pictures side by side already share out the cores; a method's own helper threads
+    // would only crowd them.
+    const bool sideBySide = std::min<std::size_t>(job.jobs, job.inputs.size()) > 1;
+    return runBatch(job.inputs, job.jobs, [&job, sideBySide](const std::string& input) {
         // Each thread keeps its own tables across the files it takes.
         thread_local QuantizeTables tables;
+        tables.threads = sideBySide ? 1 : 0;
         const auto name = std::filesystem::path(input).filename();
         return quantizeOne(job, input, (std::filesystem::path(job.outputDir) / name).string(),
                            tables);
