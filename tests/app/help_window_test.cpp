@@ -185,7 +185,11 @@ class HelpDocument : public testing::Test {
             }
             const std::string label = labelOf(entry);
             if (!entry.submenu.empty() || topLevel) {
-                const std::string heading = "(" + upperCase(label) + ")";
+                // Appended rather than "(" + ... + ")", which GCC 12 at -O2 misreads as an
+                // overlapping copy (-Wrestrict).
+                std::string heading = "(";
+                heading += upperCase(label);
+                heading += ")";
                 expectFound(lineEqualTo(from, heading), heading, from);
             }
             if (entry.submenu.empty())
