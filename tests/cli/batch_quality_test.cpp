@@ -103,9 +103,9 @@ TEST_F(CliFigures, ABatchOnTwoThreadsWritesWhatOneThreadWrites) {
         SCOPED_TRACE(method);
         for (const std::string jobs : {"1", "2"}) {
             const std::string out = "out-" + method + jobs;
-            std::vector<std::string> args = {"quantize", "--method",     method,    "--limit",
-                                             "64",       "--dither",     "--output-dir",
-                                             path(out),  "--jobs",       jobs};
+            std::vector<std::string> args = {"quantize", "--method", method,         "--limit",
+                                             "64",       "--dither", "--output-dir", path(out),
+                                             "--jobs",   jobs};
             args.insert(args.end(), inputs.begin(), inputs.end());
             fs::create_directory(path(out));
             const RunResult result = run(args);
