@@ -20,6 +20,8 @@
 #include <thread>
 #include <vector>
 
+#include "io/png_format.h"
+
 namespace vd::png {
 namespace {
 
@@ -66,10 +68,6 @@ void writeZlibHeader(int level, std::uint8_t* out) {
     const unsigned header = 0x7800u | static_cast<unsigned>(levelHint) << 6;
     out[0] = static_cast<std::uint8_t>(header >> 8);
     out[1] = static_cast<std::uint8_t>(header + 31 - header % 31);
-}
-
-void writeBigEndian32(std::uint32_t value, std::uint8_t* out) {
-    for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
 }
 
 // Where the final block of a raw deflate stream starts and where the stream ends, in bits.

@@ -40,6 +40,10 @@ inline std::uint32_t readBigEndian32(const std::uint8_t* bytes) {
            std::uint32_t{bytes[2]} << 8 | std::uint32_t{bytes[3]};
 }
 
+inline void writeBigEndian32(std::uint32_t value, std::uint8_t* bytes) {
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
+}
+
 // The chunk type as the four letters read as one big-endian number, so types compare as
 // integers.
 constexpr std::uint32_t chunkType(const char (&name)[5]) {

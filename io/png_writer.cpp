@@ -138,10 +138,8 @@ int paletteBitDepth(int colors) {
 }
 
 void putBigEndian32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value >> 24),
-                                   static_cast<std::uint8_t>(value >> 16),
-                                   static_cast<std::uint8_t>(value >> 8),
-                                   static_cast<std::uint8_t>(value)};
+    std::uint8_t bytes[4];
+    png::writeBigEndian32(value, bytes);
     out.insert(out.end(), bytes, bytes + 4);
 }
 
