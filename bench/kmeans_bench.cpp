@@ -42,7 +42,7 @@ void BM_KmeansSettle(benchmark::State& state) {
     const std::vector<kmeans::Centre> start = kmeans::splitBoxes(points, 256);
     for (auto _ : state) {
         kmeans::Lloyd lloyd(points, start, 256);
-        benchmark::DoNotOptimize(lloyd.settle(1e-4, 60));
+        benchmark::DoNotOptimize(lloyd.settle(0, 60));
     }
 }
 BENCHMARK(BM_KmeansSettle)->Unit(benchmark::kMillisecond);

@@ -19,8 +19,11 @@ using kmeans::Centre;
 using kmeans::ColorPoints;
 using kmeans::Lloyd;
 
-// A step that gains less than this share of the error ends the refinement.
-constexpr double kSettled = 3e-4;
+// A refinement ends at a step that lowers the mean squared error per pixel and channel by
+// less than this, in levels squared. A fixed gain rather than a share of the error: with many
+// colours the error is small and the steps cost more, and their last small shares change
+// nothing a viewer could see; the relocations put that time to better use.
+constexpr double kLeastGainPerChannel = 0.01;
 constexpr int kMostSteps = 60;
 // Relocations tried one after the other while each pays, and the steps each may take.
 constexpr int kMostRelocations = 8;
@@ -61,7 +64,7 @@ std::size_t mostErroneousCluster(const std::vector<Lloyd::Cluster>& clusters) {
 // Lloyd stops in a local minimum. Moving the least useful colour into the cluster with the
 // most error and settling again often finds a better one; a move that does not pay is
 // undone, and ends the search.
-double relocate(Lloyd& lloyd, double error) {
+double relocate(Lloyd& lloyd, double error, double leastGain) {
     for (int trial = 0; trial < kMostRelocations; ++trial) {
         const std::vector<Lloyd::Cluster> clusters = lloyd.clusters();
         const std::size_t worst = mostErroneousCluster(clusters);
@@ -69,7 +72,7 @@ double relocate(Lloyd& lloyd, double error) {
         if (spare == worst) break;
         Lloyd::State before = lloyd.save();
         lloyd.moveCentreIntoCluster(spare, worst);
-        const double after = lloyd.settle(kSettled, kRelocationSteps);
+        const double after = lloyd.settle(leastGain, kRelocationSteps);
         if (after >= error) {
             lloyd.restore(std::move(before));
             break;
@@ -100,15 +103,17 @@ struct Choice {
 // For a picture with more than `limit` colours.
 Choice choose(const Image& image, int limit, int threads) {
     const ColorPoints points = kmeans::colorPointsOf(image);
-    Lloyd lloyd(points, kmeans::splitBoxes(points, limit), limit,
-                threads > 0 ? threads : kmeans::defaultThreads());
-    const double error = relocate(lloyd, lloyd.settle(kSettled, kMostSteps));
     double weight = 0;
     for (float w : points.weight)
         weight += w;
     const kmeans::ChannelWeights channels;
-    const double perChannel = error / weight / (channels.red + channels.green + channels.blue);
-    return {paletteOf(points, lloyd.centres()), static_cast<float>(std::sqrt(perChannel))};
+    // Lloyd's error as a mean squared error per (weighted) pixel and channel.
+    const double perChannel = 1 / (weight * (channels.red + channels.green + channels.blue));
+    const double leastGain = kLeastGainPerChannel / perChannel;
+    Lloyd lloyd(points, kmeans::splitBoxes(points, limit), limit,
+                threads > 0 ? threads : kmeans::defaultThreads());
+    const double error = relocate(lloyd, lloyd.settle(leastGain, kMostSteps), leastGain);
+    return {paletteOf(points, lloyd.centres()), static_cast<float>(std::sqrt(error * perChannel))};
 }
 
 bool hasAtMost(const Image& image, int limit) {

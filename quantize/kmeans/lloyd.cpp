@@ -258,11 +258,11 @@ double Lloyd::step() {
     return error;
 }
 
-double Lloyd::settle(double tolerance, int maxSteps) {
+double Lloyd::settle(double leastGain, int maxSteps) {
     double last = step();
     for (int n = 1; n < maxSteps; ++n) {
         const double now = step();
-        const bool settled = last - now <= tolerance * last;
+        const bool settled = last - now <= leastGain;
         last = now;
         if (settled) break;
     }

@@ -32,8 +32,8 @@ class Lloyd {
     // error of the current assignment measured from the moved centres.
     double step();
 
-    // Steps until one improves the error by less than `tolerance` of it, or `maxSteps`.
-    double settle(double tolerance, int maxSteps);
+    // Steps until one lowers the error by less than `leastGain`, or `maxSteps`.
+    double settle(double leastGain, int maxSteps);
 
     const std::vector<Centre>& centres() const { return centres_; }
     // The squared error of the assignment about the current centres.
