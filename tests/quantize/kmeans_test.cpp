@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -70,6 +71,44 @@ TEST(KmeansRefinement, ErrorNeverRisesFromOneStepToTheNext) {
                 EXPECT_LE(lloyd.error(), error * (1 + 1e-6)) << "step " << step;
                 last = error;
             }
+        }
+    }
+}
+
+// The points are the picture's distinct colours in ascending order, each weighted by its
+// pixel count, whatever the alpha; with more colours than kMostExactColors they become cell
+// means, fewer than the colours.
+TEST(KmeansPoints, AreTheDistinctColoursInOrderWithTheirCounts) {
+    std::mt19937 rng(11);
+    Image spread(97, 61, 32);  // colours sharing their low bits across the upper bits
+    for (Color& c : spread.pixels())
+        c = ((rng() % 5) << 24) | ((rng() % 7) << 20) | ((rng() % 3) << 12) | (rng() % 9);
+    Image noise(512, 512, 24);  // nearly every pixel a colour of its own
+    for (Color& c : noise.pixels())
+        c = rng() & kRgbMask;
+    const struct {
+        const char* name;
+        const Image& picture;
+        bool exact;
+    } pictures[] = {{"spread", spread, true}, {"photo", photoCrop(), true}, {"noise", noise, false}};
+    for (const auto& [name, picture, exact] : pictures) {
+        SCOPED_TRACE(name);
+        std::map<Color, std::uint32_t> counts;
+        for (Color c : picture.pixels())
+            ++counts[c & kRgbMask];
+        const kmeans::ColorPoints points = kmeans::colorPointsOf(picture);
+        if (!exact) {
+            ASSERT_GT(counts.size(), static_cast<std::size_t>(kmeans::kMostExactColors));
+            EXPECT_LT(points.size(), counts.size());
+            continue;
+        }
+        ASSERT_EQ(points.size(), counts.size());
+        std::size_t i = 0;
+        for (const auto& [c, count] : counts) {
+            EXPECT_EQ(kmeans::colorOfPoint(points.scale, points.x[i], points.y[i], points.z[i]), c)
+                << "point " << i;
+            EXPECT_EQ(points.weight[i], kmeans::pointWeight(count)) << "point " << i;
+            ++i;
         }
     }
 }
