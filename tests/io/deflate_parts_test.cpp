@@ -90,7 +90,7 @@ TEST(DeflateParts, JoinedStreamsReadBack) {
 
 // Cutting the data in two loses the matches across the cut and nothing more.
 TEST(DeflateParts, CostsNoMoreThanAFewBytesAgainstOneStream) {
-    const Bytes data = paletteLike(4 * png::kMinPartedBytes, 3, 64);
+    const Bytes data = paletteLike(std::size_t{4} << 20, 3, 64);
     libdeflate_compressor* compressor = libdeflate_alloc_compressor(6);
     Bytes whole(libdeflate_zlib_compress_bound(compressor, data.size()));
     whole.resize(libdeflate_zlib_compress(compressor, data.data(), data.size(), whole.data(),
