@@ -172,50 +172,108 @@ std::size_t rowPixels(const Image& image, int first, int end) {
     return static_cast<std::size_t>(image.width()) * static_cast<std::size_t>(end - first);
 }
 
-// Rows [first, end) of the picture, diffusing the error only within them.
-void ditherRows(const Image& source, Image& target, NearestGrid& grid, const PaletteSet& palette,
-                const Settings& settings, int first, int end) {
-    const __m128i high = _mm_set1_epi16(settings.limit);
-    const __m128i low = _mm_set1_epi16(static_cast<std::int16_t>(-settings.limit));
-    const __m128i top = _mm_set1_epi16(16 * 255), half = _mm_set1_epi16(8);
-    const __m128i zero = _mm_setzero_si128();
-    Busyness busyness(source, settings.strengths);
-    const int w = source.width();
+// Rows [first, end) of the picture, diffusing the error only within them, a pixel at a time
+// so that two bands can take turns.
+class BandDither {
+  public:
+    BandDither(const Image& source, Image& target, NearestGrid& grid, const PaletteSet& palette,
+               const Settings& settings, int first, int end)
+        : source_(source),
+          target_(target),
+          grid_(grid),
+          palette_(palette),
+          limit_(settings.limit),
+          busyness_(source, settings.strengths),
+          y_(first),
+          end_(end),
+          thisRow_(source.width() + 2),
+          nextRow_(source.width() + 2),
+          strength_(source.width()) {}
+
+    bool hasRow() const { return y_ < end_; }
+
+    void startRow() {
+        in_ = source_.row(y_);
+        out_ = target_.row(y_);
+        busyness_.strengthsOfRow(y_, strength_);
+        dir_ = (y_ % 2 == 0) ? 1 : -1;  // serpentine
+        std::fill(nextRow_.begin(), nextRow_.end(), Carried{});
+    }
+
+    // The i-th pixel of the row in the row's direction.
+    [[gnu::always_inline]] void pixel(int i) {
+        const int w = source_.width();
+        const int x = dir_ > 0 ? i : w - 1 - i;
+        const Color c = in_[x] & kRgbMask;
+        if (palette_.contains(c)) {
+            out_[x] = in_[x];  // a palette colour: kept, and the error stops here
+            return;
+        }
+        const __m128i zero = _mm_setzero_si128();
+        // want = 16 c + carried x strength, in sixteenths: (carried x 16 k) >> 16, with k in
+        // 1/256, is carried x k / 4096.
+        const __m128i k = _mm_set1_epi16(static_cast<std::int16_t>(16 * strength_[x]));
+        __m128i want = _mm_adds_epi16(_mm_slli_epi16(lanesOf(c), 4),
+                                      _mm_mulhi_epi16(load(thisRow_[x + 1]), k));
+        want = _mm_min_epi16(_mm_max_epi16(want, zero), _mm_set1_epi16(16 * 255));
+        const __m128i rounded = _mm_srli_epi16(_mm_add_epi16(want, _mm_set1_epi16(8)), 4);
+        const Color chosen = grid_.nearest(
+            static_cast<Color>(_mm_cvtsi128_si32(_mm_packus_epi16(rounded, zero))));
+        out_[x] = keepAlpha(in_[x], chosen);
+        __m128i error = _mm_sub_epi16(want, _mm_slli_epi16(lanesOf(chosen), 4));
+        error = _mm_min_epi16(_mm_max_epi16(error, _mm_set1_epi16(static_cast<std::int16_t>(-limit_))),
+                              _mm_set1_epi16(limit_));
+        add(thisRow_[x + 1 + dir_], _mm_mullo_epi16(error, _mm_set1_epi16(7)));
+        add(nextRow_[x + 1 - dir_], _mm_mullo_epi16(error, _mm_set1_epi16(3)));
+        add(nextRow_[x + 1], _mm_mullo_epi16(error, _mm_set1_epi16(5)));
+        add(nextRow_[x + 1 + dir_], error);
+    }
+
+    void endRow() {
+        std::swap(thisRow_, nextRow_);
+        ++y_;
+    }
+
+  private:
+    const Image& source_;
+    Image& target_;
+    NearestGrid& grid_;
+    const PaletteSet& palette_;
+    const std::int16_t limit_;
+    Busyness busyness_;
+    int y_, end_;
     // This row's and the next row's carried errors, with a spare pixel at each end so the
     // kernel never needs a bounds check.
-    std::vector<Carried> thisRow(w + 2), nextRow(w + 2);
-    std::vector<int> strength(w);
-    for (int y = first; y < end; ++y) {
-        const Color* in = source.row(y);
-        Color* out = target.row(y);
-        busyness.strengthsOfRow(y, strength);
-        const int dir = (y % 2 == 0) ? 1 : -1;  // serpentine
-        std::fill(nextRow.begin(), nextRow.end(), Carried{});
-        for (int i = 0; i < w; ++i) {
-            const int x = dir > 0 ? i : w - 1 - i;
-            const Color c = in[x] & kRgbMask;
-            if (palette.contains(c)) {
-                out[x] = in[x];  // a palette colour: kept, and the error stops here
-                continue;
+    std::vector<Carried> thisRow_, nextRow_;
+    std::vector<int> strength_;
+    const Color* in_ = nullptr;
+    Color* out_ = nullptr;
+    int dir_ = 1;
+};
+
+// Rows [first, end) cut into two halves dithered side by side, a pixel of each in turn: each
+// pixel waits for the one before it through the error it carries and the grid lookup, and
+// two such chains keep the core busy where one leaves it waiting on memory.
+void ditherRows(const Image& source, Image& target, NearestGrid& grid, const PaletteSet& palette,
+                const Settings& settings, int first, int end) {
+    const int middle = first + (end - first + 1) / 2;
+    BandDither upper(source, target, grid, palette, settings, first, middle);
+    BandDither lower(source, target, grid, palette, settings, middle, end);
+    const int w = source.width();
+    while (upper.hasRow()) {
+        upper.startRow();
+        if (lower.hasRow()) {
+            lower.startRow();
+            for (int i = 0; i < w; ++i) {
+                upper.pixel(i);
+                lower.pixel(i);
             }
-            // want = 16 c + carried x strength, in sixteenths: (carried x 16 k) >> 16, with
-            // k in 1/256, is carried x k / 4096.
-            const __m128i k = _mm_set1_epi16(static_cast<std::int16_t>(16 * strength[x]));
-            __m128i want = _mm_adds_epi16(_mm_slli_epi16(lanesOf(c), 4),
-                                          _mm_mulhi_epi16(load(thisRow[x + 1]), k));
-            want = _mm_min_epi16(_mm_max_epi16(want, zero), top);
-            const __m128i rounded = _mm_srli_epi16(_mm_add_epi16(want, half), 4);
-            const Color chosen = grid.nearest(
-                static_cast<Color>(_mm_cvtsi128_si32(_mm_packus_epi16(rounded, zero))));
-            out[x] = keepAlpha(in[x], chosen);
-            __m128i error = _mm_sub_epi16(want, _mm_slli_epi16(lanesOf(chosen), 4));
-            error = _mm_min_epi16(_mm_max_epi16(error, low), high);
-            add(thisRow[x + 1 + dir], _mm_mullo_epi16(error, _mm_set1_epi16(7)));
-            add(nextRow[x + 1 - dir], _mm_mullo_epi16(error, _mm_set1_epi16(3)));
-            add(nextRow[x + 1], _mm_mullo_epi16(error, _mm_set1_epi16(5)));
-            add(nextRow[x + 1 + dir], error);
+            lower.endRow();
+        } else {
+            for (int i = 0; i < w; ++i)
+                upper.pixel(i);
         }
-        std::swap(thisRow, nextRow);
+        upper.endRow();
     }
 }
 
