@@ -88,6 +88,8 @@ float Lloyd::distanceTo(std::size_t point, const Centre& c) const {
     return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
+// Each centre's row of distances and its list of the others are its own, so the centres are
+// shared out among the threads in fixed chunks.
 void Lloyd::refreshCentreSpacing() {
     const std::size_t k = centres_.size();
     spacing_.resize(k * k);
@@ -97,27 +99,37 @@ void Lloyd::refreshCentreSpacing() {
         ys[j] = centres_[j].y;
         zs[j] = centres_[j].z;
     }
-    for (std::size_t j = 0; j < k; ++j)
-        distancesFrom(centres_[j], xs.data(), ys.data(), zs.data(), k, spacing_.data() + j * k);
     const bool fresh = neighbours_.size() != k * (k - 1);
     neighbours_.resize(k * (k - 1));
     halfSpacing_.assign(k, kFar);
-    for (std::size_t j = 0; j < k; ++j) {
-        Neighbour* order = neighbours_.data() + j * (k - 1);
-        if (fresh) {
-            std::size_t n = 0;
-            for (std::size_t other = 0; other < k; ++other)
-                if (other != j) order[n++].centre = static_cast<std::uint16_t>(other);
+    const std::size_t chunks = (k + kChunkCentres - 1) / kChunkCentres;
+    forEachChunk(chunks, threads_, [&](std::size_t chunk) {
+        const std::size_t end = std::min(k, (chunk + 1) * kChunkCentres);
+        for (std::size_t j = chunk * kChunkCentres; j < end; ++j) {
+            distancesFrom(centres_[j], xs.data(), ys.data(), zs.data(), k,
+                          spacing_.data() + j * k);
+            orderNeighbours(j, fresh);
         }
-        for (std::size_t n = 0; n + 1 < k; ++n)
-            order[n].distance = spacing_[j * k + order[n].centre];
-        if (fresh) {
-            std::sort(order, order + (k - 1), before);
-        } else {
-            restoreOrder(order, order + (k - 1));
-        }
-        if (k > 1) halfSpacing_[j] = 0.5f * order[0].distance;
+    });
+}
+
+// Centre j's list of the others, nearest first, from its row of the spacing table.
+void Lloyd::orderNeighbours(std::size_t j, bool fresh) {
+    const std::size_t k = centres_.size();
+    Neighbour* order = neighbours_.data() + j * (k - 1);
+    if (fresh) {
+        std::size_t n = 0;
+        for (std::size_t other = 0; other < k; ++other)
+            if (other != j) order[n++].centre = static_cast<std::uint16_t>(other);
     }
+    for (std::size_t n = 0; n + 1 < k; ++n)
+        order[n].distance = spacing_[j * k + order[n].centre];
+    if (fresh) {
+        std::sort(order, order + (k - 1), before);
+    } else {
+        restoreOrder(order, order + (k - 1));
+    }
+    if (k > 1) halfSpacing_[j] = 0.5f * order[0].distance;
 }
 
 // Finds the point's nearest centre (the first of equals) and the distance to the next

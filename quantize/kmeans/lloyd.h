@@ -69,6 +69,8 @@ class Lloyd {
     struct ClusterSums;
     // Points go to threads in chunks of this many; sums are taken per chunk.
     static constexpr std::size_t kChunkPoints = 8192;
+    // Centres go to threads in chunks of this many for the table of distances between them.
+    static constexpr std::size_t kChunkCentres = 32;
     std::size_t chunkCount() const;
     void forEachPointChunk(const std::function<void(std::size_t, std::size_t, std::size_t)>& work);
     std::vector<ClusterSums> clusterSums();
@@ -84,6 +86,7 @@ class Lloyd {
     static constexpr std::size_t kAnyCluster = ~std::size_t{0};
     std::size_t worstServedPoint(std::size_t cluster = kAnyCluster) const;
     void refreshCentreSpacing();
+    void orderNeighbours(std::size_t j, bool fresh);
 
     const ColorPoints& points_;
     int threads_;
