@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <unordered_set>
 
 #include "quantize/count_colors.h"
@@ -25,8 +26,12 @@ using kmeans::Lloyd;
 // nothing a viewer could see; the relocations put that time to better use.
 constexpr double kLeastGainPerChannel = 0.01;
 constexpr int kMostSteps = 60;
-// Relocations tried one after the other while each pays, and the steps each may take.
-constexpr int kMostRelocations = 8;
+// Relocations, tried one after the other while each pays: each moves a centre for every
+// kColoursPerMove colours of the palette (at 256 colours four at once, where one at a time
+// took as many steps for less), at most kMostMovedCentres in all, and may take
+// kRelocationSteps steps to settle.
+constexpr std::size_t kColoursPerMove = 64;
+constexpr std::size_t kMostMovedCentres = 12;
 constexpr int kRelocationSteps = 10;
 
 double squaredDistance(const Centre& a, const Centre& b) {
@@ -34,44 +39,60 @@ double squaredDistance(const Centre& a, const Centre& b) {
     return dx * dx + dy * dy + dz * dz;
 }
 
-// The cluster that costs least to give up: merged into its nearest neighbour, the error
-// grows by Ward's W1 W2 / (W1 + W2) |c1 - c2|^2.
-std::size_t cheapestCluster(const Lloyd& lloyd, const std::vector<Lloyd::Cluster>& clusters) {
-    std::size_t cheapest = 0;
-    double lowest = -1;
-    for (std::size_t j = 0; j < clusters.size(); ++j) {
-        const std::size_t n = lloyd.nearestOtherCentre(j);
-        const double w1 = clusters[j].weight, w2 = clusters[n].weight;
-        const double cost =
-            w1 + w2 > 0
-                ? w1 * w2 / (w1 + w2) * squaredDistance(lloyd.centres()[j], lloyd.centres()[n])
-                : 0;
-        if (lowest < 0 || cost < lowest) {
-            lowest = cost;
-            cheapest = j;
-        }
+// What a cluster costs to give up: merged into its nearest neighbour, the error grows by
+// Ward's W1 W2 / (W1 + W2) |c1 - c2|^2.
+double mergeCost(const Lloyd& lloyd, const std::vector<Lloyd::Cluster>& clusters, std::size_t j,
+                 std::size_t neighbour) {
+    const double w1 = clusters[j].weight, w2 = clusters[neighbour].weight;
+    return w1 + w2 > 0 ? w1 * w2 / (w1 + w2) *
+                             squaredDistance(lloyd.centres()[j], lloyd.centres()[neighbour])
+                       : 0;
+}
+
+// Up to `count` moves (cluster given up, cluster it moves into): the clusters with the most
+// error take the centres of the cheapest to give up. None of those is given up, nor a cluster
+// whose neighbour already takes the points of another given up.
+std::vector<std::pair<std::size_t, std::size_t>> chooseMoves(
+    const Lloyd& lloyd, const std::vector<Lloyd::Cluster>& clusters, std::size_t count) {
+    const std::size_t k = clusters.size();
+    std::vector<std::size_t> nearest(k), byError(k), byCost(k);
+    std::vector<double> cost(k);
+    for (std::size_t j = 0; j < k; ++j) {
+        nearest[j] = lloyd.nearestOtherCentre(j);
+        cost[j] = mergeCost(lloyd, clusters, j, nearest[j]);
     }
-    return cheapest;
+    std::iota(byError.begin(), byError.end(), 0);
+    std::iota(byCost.begin(), byCost.end(), 0);
+    std::stable_sort(byError.begin(), byError.end(), [&](std::size_t a, std::size_t b) {
+        return clusters[a].error > clusters[b].error;
+    });
+    std::stable_sort(byCost.begin(), byCost.end(),
+                     [&](std::size_t a, std::size_t b) { return cost[a] < cost[b]; });
+    count = std::min(count, k / 2);
+    std::vector<bool> taken(k, false);
+    for (std::size_t i = 0; i < count; ++i)
+        taken[byError[i]] = true;
+    std::vector<std::pair<std::size_t, std::size_t>> moves;
+    for (const std::size_t j : byCost) {
+        if (moves.size() == count) break;
+        if (taken[j]) continue;
+        moves.emplace_back(j, byError[moves.size()]);
+        taken[j] = taken[nearest[j]] = true;
+    }
+    return moves;
 }
 
-std::size_t mostErroneousCluster(const std::vector<Lloyd::Cluster>& clusters) {
-    return std::max_element(
-               clusters.begin(), clusters.end(),
-               [](const Lloyd::Cluster& a, const Lloyd::Cluster& b) { return a.error < b.error; }) -
-           clusters.begin();
-}
-
-// Lloyd stops in a local minimum. Moving the least useful colour into the cluster with the
+// Lloyd stops in a local minimum. Moving the least useful colours into the clusters with the
 // most error and settling again often finds a better one; a move that does not pay is
 // undone, and ends the search.
 double relocate(Lloyd& lloyd, double error, double leastGain) {
-    for (int trial = 0; trial < kMostRelocations; ++trial) {
-        const std::vector<Lloyd::Cluster> clusters = lloyd.clusters();
-        const std::size_t worst = mostErroneousCluster(clusters);
-        const std::size_t spare = cheapestCluster(lloyd, clusters);
-        if (spare == worst) break;
+    const std::size_t batch = std::max<std::size_t>(1, lloyd.centres().size() / kColoursPerMove);
+    for (std::size_t moved = batch; moved <= kMostMovedCentres; moved += batch) {
+        const auto moves = chooseMoves(lloyd, lloyd.clusters(), batch);
+        if (moves.empty()) break;
         Lloyd::State before = lloyd.save();
-        lloyd.moveCentreIntoCluster(spare, worst);
+        for (const auto& [spare, into] : moves)
+            lloyd.moveCentreIntoCluster(spare, into);
         const double after = lloyd.settle(leastGain, kRelocationSteps);
         if (after >= error) {
             lloyd.restore(std::move(before));
