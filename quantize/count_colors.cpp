@@ -2,7 +2,9 @@
 
 #include <bit>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <new>
 
 namespace vd {
 
@@ -13,7 +15,9 @@ class ColorBitSet {
   public:
     static constexpr std::size_t kWords = (std::size_t{1} << 24) / 64;
 
-    ColorBitSet() : words_(std::make_unique<std::uint64_t[]>(kWords)) {}
+    ColorBitSet() : words_(static_cast<std::uint64_t*>(std::calloc(kWords, sizeof(std::uint64_t)))) {
+        if (!words_) throw std::bad_alloc();
+    }
 
     void add(std::uint32_t v) { words_[v >> 6] |= std::uint64_t{1} << (v & 63); }
 
@@ -34,7 +38,13 @@ class ColorBitSet {
     }
 
   private:
-    std::unique_ptr<std::uint64_t[]> words_;  // value-initialised: all clear
+    struct Free {
+        void operator()(std::uint64_t* p) const { std::free(p); }
+    };
+    // From calloc, which takes memory this large fresh from the system, zero already: only the
+    // pages a picture's colours fall on are ever touched, a few for a check of a few hundred
+    // colours, instead of clearing all two megabytes.
+    std::unique_ptr<std::uint64_t[], Free> words_;
 };
 
 // Stops as soon as the count passes `cap`.
