@@ -1,10 +1,11 @@
 #include "quantize/count_colors.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
-#include <new>
+#include <vector>
+
+#include "platform/zeroed_array.h"
 
 namespace vd {
 
@@ -15,9 +16,7 @@ class ColorBitSet {
   public:
     static constexpr std::size_t kWords = (std::size_t{1} << 24) / 64;
 
-    ColorBitSet() : words_(static_cast<std::uint64_t*>(std::calloc(kWords, sizeof(std::uint64_t)))) {
-        if (!words_) throw std::bad_alloc();
-    }
+    ColorBitSet() : words_(kWords) {}
 
     void add(std::uint32_t v) { words_[v >> 6] |= std::uint64_t{1} << (v & 63); }
 
@@ -38,18 +37,43 @@ class ColorBitSet {
     }
 
   private:
-    struct Free {
-        void operator()(std::uint64_t* p) const { std::free(p); }
-    };
-    // From calloc, which takes memory this large fresh from the system, zero already: only the
-    // pages a picture's colours fall on are ever touched, a few for a check of a few hundred
-    // colours, instead of clearing all two megabytes.
-    std::unique_ptr<std::uint64_t[], Free> words_;
+    // Only the pages a picture's colours fall on are touched: a few for a check of a few
+    // hundred colours, instead of clearing all two megabytes.
+    ZeroedArray<std::uint64_t> words_;
+};
+
+// Open addressing in a table at most half full, for a count that stops after a few thousand
+// colours: kilobytes where the bit set takes two megabytes, and a page of it for every few
+// hundred colours a photograph starts with.
+class SmallColorSet {
+  public:
+    static constexpr int kMostColors = 4096;
+
+    explicit SmallColorSet(int cap)
+        : slots_(std::bit_ceil(2 * static_cast<std::size_t>(cap) + 2), kEmpty),
+          shift_(32 - std::countr_zero(slots_.size())) {}
+
+    // True when `v` was not in the set yet. The set takes at most half its size.
+    bool insert(std::uint32_t v) {
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t at = (v * 2654435761u) >> shift_;; at = (at + 1) & mask) {
+            if (slots_[at] == v) return false;
+            if (slots_[at] == kEmpty) {
+                slots_[at] = v;
+                return true;
+            }
+        }
+    }
+
+  private:
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;  // never a 24-bit colour
+    std::vector<std::uint32_t> slots_;
+    int shift_;
 };
 
 // Stops as soon as the count passes `cap`.
-int countDistinctUpTo(const Image& image, int cap) {
-    ColorBitSet seen;
+template <class Set>
+int countDistinctUpTo(const Image& image, int cap, Set& seen) {
     int count = 0;
     for (int y = 0; y < image.height(); ++y) {
         const Color* row = image.row(y);
@@ -77,7 +101,12 @@ int countColors(const Image& image) {
 }
 
 int countColorsUpTo(const Image& image, int cap) {
-    return countDistinctUpTo(image, cap);
+    if (cap <= SmallColorSet::kMostColors) {
+        SmallColorSet seen(std::max(cap, 0));
+        return countDistinctUpTo(image, cap, seen);
+    }
+    ColorBitSet seen;
+    return countDistinctUpTo(image, cap, seen);
 }
 
 }  // namespace vd

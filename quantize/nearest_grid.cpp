@@ -29,20 +29,23 @@ NearestGrid::NearestGrid(const ColorIndex& index, std::size_t queries)
     : index_(index),
       sorted_(index.sortedPalette()),
       start_(index.greenIndex()),
-      levels_{Level{4, {}, {}}, Level{2, {}, {}}},
+      cells_(kCellCount),
+      levels_{Level{4, ZeroedArray<Range>(listsAt(4)), {}},
+              Level{2, ZeroedArray<Range>(listsAt(2)), {}}},
       walkSlotBits_(std::clamp(static_cast<int>(std::bit_width(queries)) - 2,
                                kFewestWalkSlotBits, kMostWalkSlotBits)) {
-    for (Level& level : levels_) {
-        const int perChannel = kCellsPerChannel / level.cells;
-        level.lists.assign(static_cast<std::size_t>(perChannel) * perChannel * perChannel,
-                           Range{0, 0});
-    }
     const int count = index.colorCount();
-    cells_.assign(std::size_t{1} << (3 * kIndexBits), count > kMaxGridColors ? kWalk : kUnbuilt);
-    // Only palettes of more colours than a list holds can have cells that walk; their cache is
-    // made here, so that a mapping has its large tables before it writes a pixel.
-    if (count > kMaxListCandidates) makeWalkCache();
-    if (count > kMaxGridColors) return;
+    // Palettes of more colours than the grid takes walk for every colour, so their cache is
+    // made here; for the others it is made when a cell first walks, which most never do.
+    if (count > kMaxGridColors) {
+        for (std::size_t cell = 0; cell < kCellCount; ++cell)
+            cells_[cell] = kWalk ^ kUnbuilt;
+        makeWalkCache();
+        return;
+    }
+    // Room for the answers of every cell at once, so that the blocks never move: only the
+    // pages the blocks fill are ever touched.
+    answers_.reserve(kMaxAnswers);
     answers_.resize(256);
     for (int i = 0; i < 256; ++i)
         answers_[i] = static_cast<std::uint8_t>(i);
@@ -110,7 +113,8 @@ void NearestGrid::dropHiddenDuplicates(std::vector<std::uint16_t>& kept, Box box
 
 Color NearestGrid::nearestElsewhere(Color c, std::uint32_t word) {
     if (word == kUnbuilt) {
-        word = cells_[cellOf(c)] = buildCell(c);
+        word = buildCell(c);
+        cells_[cellOf(c)] = word ^ kUnbuilt;
         if (!(word & kMarker)) return answerOf(c, word);
     }
     if (word == kWalk) return nearestByWalk(c);

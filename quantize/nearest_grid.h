@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/image/color.h"
+#include "platform/zeroed_array.h"
 #include "quantize/color_index.h"
 
 namespace vd {
@@ -40,7 +41,7 @@ class NearestGrid {
     static constexpr std::size_t kManyQueries = std::size_t{1} << 22;
 
     [[gnu::always_inline]] Color nearest(Color c) {
-        const std::uint32_t word = cells_[cellOf(c)];
+        const std::uint32_t word = cells_[cellOf(c)] ^ kUnbuilt;
         if (word & kMarker) [[unlikely]] return nearestElsewhere(c, word);
         return answerOf(c, word);
     }
@@ -71,6 +72,12 @@ class NearestGrid {
     static constexpr int kCellBits = 2;  // a cell spans 4 values per channel
     static constexpr int kIndexBits = 8 - kCellBits;
     static constexpr int kCellsPerChannel = 256 >> kCellBits;
+    static constexpr std::size_t kCellCount = std::size_t{1} << (3 * kIndexBits);
+    // The lists of a level whose blocks are `cells` cells a side.
+    static constexpr std::size_t listsAt(int cells) {
+        const auto perChannel = static_cast<std::size_t>(kCellsPerChannel / cells);
+        return perChannel * perChannel * perChannel;
+    }
 
     // Cells are laid out in Z order (the bits of the three cell coordinates interleaved), so
     // that neighbouring colours, which a dithered scan asks for in turn, share cache lines.
@@ -122,12 +129,14 @@ class NearestGrid {
     std::span<const std::uint32_t> sorted_;
     const std::array<int, 256>& start_;
     bool hasDuplicates_ = false;
-    std::vector<std::uint32_t> cells_;
+    // Each cell's word XOR kUnbuilt, so that the zeroed table reads as cells not built yet
+    // and a mapping touches only the pages of the cells it asks for.
+    ZeroedArray<std::uint32_t> cells_;
     // Cells take their candidates from a block around them, screened in turn from a larger
     // block: blocks of 4 x 4 x 4 cells (from the whole palette), then of 2 x 2 x 2.
     struct Level {
         int cells;                 // per side
-        std::vector<Range> lists;  // count 0: not built yet
+        ZeroedArray<Range> lists;  // count 0: not built yet
         std::vector<std::uint16_t> positions;
     };
     std::array<Level, 2> levels_;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <string>
 #include <unordered_set>
 
 #include "tests/support/test_util.h"
@@ -43,11 +45,13 @@ TEST(CountColors, AgreesWithAHashSet) {
             p = static_cast<Color>(rng()) & mask;
             seen.insert(p & kRgbMask);
         }
-        EXPECT_EQ(countColors(image), static_cast<int>(seen.size()));
-        const int cap = static_cast<int>(seen.size()) / 2;
-        EXPECT_EQ(countColorsUpTo(image, cap), cap + 1);
-        EXPECT_EQ(countColorsUpTo(image, static_cast<int>(seen.size())),
-                  static_cast<int>(seen.size()));
+        const int colors = static_cast<int>(seen.size());
+        EXPECT_EQ(countColors(image), colors);
+        // Small caps count in a table of their own, large ones in the bit set.
+        for (int cap : {0, 1, 256, colors / 2, 4096, 4097, colors}) {
+            SCOPED_TRACE("round " + std::to_string(round) + ", cap " + std::to_string(cap));
+            EXPECT_EQ(countColorsUpTo(image, cap), std::min(cap + 1, colors));
+        }
     }
 }
 

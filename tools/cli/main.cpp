@@ -1,6 +1,8 @@
 // vandrell-cli: the quantization engine, the pixel operations and the codecs on files, for
 // batch work, conversion and measurement.
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -145,9 +147,19 @@ int runQuantize(const std::vector<std::string>& args) {
     return vd::cli::quantizeCommand(job);
 }
 
+// Freed blocks stay with the process for the next buffer instead of going back to the
+// system: a picture passes through a dozen buffers of a megabyte or more, every fresh page
+// costs a fault, and on a photograph of a few hundred thousand pixels the faults cost as
+// much as a third of the work.
+void keepFreedMemory() {
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    keepFreedMemory();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) return usageError("no command given");
     const std::string command = args.front();
