@@ -2,18 +2,36 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include <emmintrin.h>
+
 namespace vd::kmeans {
 
 namespace {
 
+// Waits in a spin for `ready` for up to a few tens of microseconds, about what a sleeping
+// thread takes to wake; true when it came. A refinement's passes follow one another closely,
+// and a thread that sleeps between them costs a wake-up each time on both sides.
+template <class Ready>
+bool spinUntil(Ready ready) {
+    constexpr auto kSpin = std::chrono::microseconds(50);
+    const auto until = std::chrono::steady_clock::now() + kSpin;
+    for (int round = 0;; ++round) {
+        if (ready()) return true;
+        _mm_pause();
+        if (round % 64 == 63 && std::chrono::steady_clock::now() > until) return false;
+    }
+}
+
 // Helper threads started once and woken for every pass: a refinement makes a few hundred
 // passes of well under a millisecond each, and starting threads for every one of them cost
-// more than the passes gained on small pictures.
+// more than the passes gained on small pictures. Between passes they spin a little before
+// they sleep, and the caller spins a little for them to finish.
 class HelperPool {
   public:
     ~HelperPool() {
@@ -40,13 +58,14 @@ class HelperPool {
             chunks_ = chunks;
             next_ = 0;
             working_ = helpers;
-            ++pass_;
+            pass_.fetch_add(1, std::memory_order_release);
         }
         wake_.notify_all();
         takeChunks(work, chunks);
-        std::unique_lock lock(mutex_);
-        done_.wait(lock, [this] { return working_ == 0; });
-        work_ = nullptr;
+        if (!spinUntil([this] { return working_.load(std::memory_order_acquire) == 0; })) {
+            std::unique_lock lock(mutex_);
+            done_.wait(lock, [this] { return working_ == 0; });
+        }
         return true;
     }
 
@@ -63,19 +82,25 @@ class HelperPool {
             work(chunk);
     }
 
+    // A pass for helper `index` other than the one it saw last, or the pool stopping.
+    bool hasWork(std::size_t index, std::uint64_t seen) const {
+        return stopping_ || (pass_.load(std::memory_order_acquire) != seen && index < active_);
+    }
+
     void serve(std::size_t index) {
         std::uint64_t seen = 0;
-        std::unique_lock lock(mutex_);
         for (;;) {
-            wake_.wait(lock, [&] { return stopping_ || (pass_ != seen && index < active_); });
+            if (!spinUntil([&] { return hasWork(index, seen); })) {
+                std::unique_lock lock(mutex_);
+                wake_.wait(lock, [&] { return hasWork(index, seen); });
+            }
             if (stopping_) return;
-            seen = pass_;
-            const auto* work = work_;
-            const std::size_t chunks = chunks_;
-            lock.unlock();
-            takeChunks(*work, chunks);
-            lock.lock();
-            if (--working_ == 0) done_.notify_one();
+            seen = pass_.load(std::memory_order_acquire);
+            takeChunks(*work_, chunks_);
+            if (working_.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+                const std::lock_guard lock(mutex_);
+                done_.notify_one();
+            }
         }
     }
 
@@ -85,11 +110,12 @@ class HelperPool {
     std::mutex mutex_;
     std::condition_variable wake_, done_;
     std::vector<std::jthread> threads_;
+    // Written under the mutex before the pass number that publishes them.
     const std::function<void(std::size_t)>* work_ = nullptr;
-    std::size_t chunks_ = 0, active_ = 0, working_ = 0;
-    std::atomic<std::size_t> next_{0};
-    std::uint64_t pass_ = 0;
-    bool stopping_ = false;
+    std::size_t chunks_ = 0;
+    std::atomic<std::size_t> next_{0}, working_{0}, active_{0};
+    std::atomic<std::uint64_t> pass_{0};
+    std::atomic<bool> stopping_{false};
 };
 
 }  // namespace
