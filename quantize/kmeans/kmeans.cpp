@@ -24,7 +24,7 @@ using kmeans::Lloyd;
 // less than this, in levels squared. A fixed gain rather than a share of the error: with many
 // colours the error is small and the steps cost more, and their last small shares change
 // nothing a viewer could see; the relocations put that time to better use.
-constexpr double kLeastGainPerChannel = 0.01;
+constexpr double kLeastGainPerChannel = 0.005;
 constexpr int kMostSteps = 60;
 // Relocations, tried one after the other while each pays: each moves a centre for every
 // kColoursPerMove colours of the palette (at 256 colours four at once, where one at a time
