@@ -92,6 +92,7 @@ using ColorCount = std::pair<Color, std::uint32_t>;
 // over all the colours misses the cache on nearly every new colour.
 constexpr int kLowBits = 12;
 constexpr std::size_t kGroups = std::size_t{1} << (24 - kLowBits);
+constexpr Color kLowMask = (Color{1} << kLowBits) - 1;
 
 std::optional<std::vector<ColorCount>> countGrouped(const Image& image, std::size_t most) {
     std::vector<std::uint32_t> start(kGroups + 1, 0);
@@ -102,7 +103,7 @@ std::optional<std::vector<ColorCount>> countGrouped(const Image& image, std::siz
     const auto lows = std::make_unique_for_overwrite<std::uint16_t[]>(image.pixelCount());
     std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
     for (const Color c : image.pixels())
-        lows[next[(c & kRgbMask) >> kLowBits]++] = static_cast<std::uint16_t>(c & 0xFFF);
+        lows[next[(c & kRgbMask) >> kLowBits]++] = static_cast<std::uint16_t>(c & kLowMask);
 
     std::vector<ColorCount> colors;
     std::vector<std::uint32_t> counts(std::size_t{1} << kLowBits, 0);
@@ -197,7 +198,8 @@ class ColorCounter {
 // second copy of its pixels.
 std::optional<std::vector<ColorCount>> distinctColorCounts(const Image& image, std::size_t most) {
     if (image.pixelCount() <= kMostSampledPixels) return countGrouped(image, most);
-    if (countColorsUpTo(image, static_cast<int>(most)) > static_cast<int>(most)) return std::nullopt;
+    if (countColorsUpTo(image, static_cast<int>(most)) > static_cast<int>(most))
+        return std::nullopt;
     ColorCounter counter;
     if (!counter.countAll(image, most)) return std::nullopt;
     return counter.sorted();

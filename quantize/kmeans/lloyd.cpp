@@ -106,8 +106,7 @@ void Lloyd::refreshCentreSpacing() {
     forEachChunk(chunks, threads_, [&](std::size_t chunk) {
         const std::size_t end = std::min(k, (chunk + 1) * kChunkCentres);
         for (std::size_t j = chunk * kChunkCentres; j < end; ++j) {
-            distancesFrom(centres_[j], xs.data(), ys.data(), zs.data(), k,
-                          spacing_.data() + j * k);
+            distancesFrom(centres_[j], xs.data(), ys.data(), zs.data(), k, spacing_.data() + j * k);
             orderNeighbours(j, fresh);
         }
     });

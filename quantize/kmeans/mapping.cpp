@@ -217,12 +217,13 @@ class BandDither {
                                       _mm_mulhi_epi16(load(thisRow_[x + 1]), k));
         want = _mm_min_epi16(_mm_max_epi16(want, zero), _mm_set1_epi16(16 * 255));
         const __m128i rounded = _mm_srli_epi16(_mm_add_epi16(want, _mm_set1_epi16(8)), 4);
-        const Color chosen = grid_.nearest(
-            static_cast<Color>(_mm_cvtsi128_si32(_mm_packus_epi16(rounded, zero))));
+        const Color chosen =
+            grid_.nearest(static_cast<Color>(_mm_cvtsi128_si32(_mm_packus_epi16(rounded, zero))));
         out_[x] = keepAlpha(in_[x], chosen);
         __m128i error = _mm_sub_epi16(want, _mm_slli_epi16(lanesOf(chosen), 4));
-        error = _mm_min_epi16(_mm_max_epi16(error, _mm_set1_epi16(static_cast<std::int16_t>(-limit_))),
-                              _mm_set1_epi16(limit_));
+        error =
+            _mm_min_epi16(_mm_max_epi16(error, _mm_set1_epi16(static_cast<std::int16_t>(-limit_))),
+                          _mm_set1_epi16(limit_));
         add(thisRow_[x + 1 + dir_], _mm_mullo_epi16(error, _mm_set1_epi16(7)));
         add(nextRow_[x + 1 - dir_], _mm_mullo_epi16(error, _mm_set1_epi16(3)));
         add(nextRow_[x + 1], _mm_mullo_epi16(error, _mm_set1_epi16(5)));

@@ -8,8 +8,9 @@ namespace vd::kmeans {
 // Both mappings give every pixel a colour of `index`'s palette as the engine's exact
 // nearest-colour search finds it, write into `target` (same size and depth as `source`;
 // may be unfilled) and keep each pixel's alpha. The picture is cut into the same two bands
-// of rows whatever the number of `threads`, each band mapped on its own, so two cores can
-// share the work and the bytes do not depend on how many there are.
+// of rows whatever the number of `threads` (the dither halves each again), each band mapped
+// on its own, so two cores can share the work and the bytes do not depend on how many there
+// are.
 
 // Every pixel takes its nearest palette colour.
 void mapOnto(const Image& source, Image& target, const ColorIndex& index, int threads);

@@ -90,7 +90,8 @@ TEST(KmeansPoints, AreTheDistinctColoursInOrderWithTheirCounts) {
         const char* name;
         const Image& picture;
         bool exact;
-    } pictures[] = {{"spread", spread, true}, {"photo", photoCrop(), true}, {"noise", noise, false}};
+    } pictures[] = {
+        {"spread", spread, true}, {"photo", photoCrop(), true}, {"noise", noise, false}};
     for (const auto& [name, picture, exact] : pictures) {
         SCOPED_TRACE(name);
         std::map<Color, std::uint32_t> counts;
