@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <vector>
 
 #include "platform/zeroed_array.h"
+#include "quantize/color_set.h"
 
 namespace vd {
 
@@ -42,35 +42,6 @@ class ColorBitSet {
     ZeroedArray<std::uint64_t> words_;
 };
 
-// Open addressing in a table at most half full, for a count that stops after a few thousand
-// colours: kilobytes where the bit set takes two megabytes, and a page of it for every few
-// hundred colours a photograph starts with.
-class SmallColorSet {
-  public:
-    static constexpr int kMostColors = 4096;
-
-    explicit SmallColorSet(int cap)
-        : slots_(std::bit_ceil(2 * static_cast<std::size_t>(cap) + 2), kEmpty),
-          shift_(32 - std::countr_zero(slots_.size())) {}
-
-    // True when `v` was not in the set yet. The set takes at most half its size.
-    bool insert(std::uint32_t v) {
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t at = (v * 2654435761u) >> shift_;; at = (at + 1) & mask) {
-            if (slots_[at] == v) return false;
-            if (slots_[at] == kEmpty) {
-                slots_[at] = v;
-                return true;
-            }
-        }
-    }
-
-  private:
-    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;  // never a 24-bit colour
-    std::vector<std::uint32_t> slots_;
-    int shift_;
-};
-
 // Stops as soon as the count passes `cap`.
 template <class Set>
 int countDistinctUpTo(const Image& image, int cap, Set& seen) {
@@ -89,6 +60,8 @@ int countDistinctUpTo(const Image& image, int cap, Set& seen) {
     return count;
 }
 
+constexpr int kMostInSmallSet = 4096;
+
 }  // namespace
 
 int countColors(const Image& image) {
@@ -101,8 +74,10 @@ int countColors(const Image& image) {
 }
 
 int countColorsUpTo(const Image& image, int cap) {
-    if (cap <= SmallColorSet::kMostColors) {
-        SmallColorSet seen(std::max(cap, 0));
+    // A count that stops after a few thousand colours needs no bit set of two megabytes,
+    // and a photograph's first few hundred colours would fall on a page of it each.
+    if (cap <= kMostInSmallSet) {
+        ColorSet seen(static_cast<std::size_t>(std::max(cap, 0)) + 1);
         return countDistinctUpTo(image, cap, seen);
     }
     ColorBitSet seen;

@@ -10,6 +10,7 @@
 
 #include <emmintrin.h>
 
+#include "quantize/color_set.h"
 #include "quantize/kmeans/chunks.h"
 #include "quantize/nearest_grid.h"
 
@@ -107,37 +108,13 @@ class Busyness {
     int lastRow_ = -2;
 };
 
-// The palette's colours, to tell at once whether a pixel is one of them: open addressing
-// in a table four times the palette's size.
-class PaletteSet {
-  public:
-    explicit PaletteSet(std::span<const std::uint32_t> sorted) {
-        std::size_t size = 16;
-        while (size < 4 * sorted.size())
-            size *= 2;
-        slots_.assign(size, kEmpty);
-        mask_ = size - 1;
-        for (std::uint32_t entry : sorted) {
-            const Color c = entry & kRgbMask;
-            std::size_t at = slotOf(c);
-            while (slots_[at] != kEmpty && slots_[at] != c)
-                at = (at + 1) & mask_;
-            slots_[at] = c;
-        }
-    }
-    bool contains(Color c) const {
-        for (std::size_t at = slotOf(c);; at = (at + 1) & mask_) {
-            if (slots_[at] == c) return true;
-            if (slots_[at] == kEmpty) return false;
-        }
-    }
-
-  private:
-    static constexpr Color kEmpty = 0xFFFFFFFFu;  // never a colour without alpha
-    std::size_t slotOf(Color c) const { return (c * 2654435761u >> 8) & mask_; }
-    std::vector<Color> slots_;
-    std::size_t mask_ = 0;
-};
+// The palette's colours, to tell at once whether a pixel is one of them.
+ColorSet paletteSet(std::span<const std::uint32_t> sorted) {
+    ColorSet set(sorted.size());
+    for (std::uint32_t entry : sorted)
+        set.insert(entry & kRgbMask);
+    return set;
+}
 
 // Errors carried into a pixel in 16-bit lanes (red, green, blue, a spare zero), in 1/256 of a
 // level: errors are kept in sixteenths, and the Floyd-Steinberg weights are sixteenths too.
@@ -176,7 +153,7 @@ std::size_t rowPixels(const Image& image, int first, int end) {
 // so that two bands can take turns.
 class BandDither {
   public:
-    BandDither(const Image& source, Image& target, NearestGrid& grid, const PaletteSet& palette,
+    BandDither(const Image& source, Image& target, NearestGrid& grid, const ColorSet& palette,
                const Settings& settings, int first, int end)
         : source_(source),
           target_(target),
@@ -239,7 +216,7 @@ class BandDither {
     const Image& source_;
     Image& target_;
     NearestGrid& grid_;
-    const PaletteSet& palette_;
+    const ColorSet& palette_;
     const std::int16_t limit_;
     Busyness busyness_;
     int y_, end_;
@@ -255,7 +232,7 @@ class BandDither {
 // Rows [first, end) cut into two halves dithered side by side, a pixel of each in turn: each
 // pixel waits for the one before it through the error it carries and the grid lookup, and
 // two such chains keep the core busy where one leaves it waiting on memory.
-void ditherRows(const Image& source, Image& target, NearestGrid& grid, const PaletteSet& palette,
+void ditherRows(const Image& source, Image& target, NearestGrid& grid, const ColorSet& palette,
                 const Settings& settings, int first, int end) {
     const int middle = first + (end - first + 1) / 2;
     BandDither upper(source, target, grid, palette, settings, first, middle);
@@ -313,7 +290,7 @@ void ditherOnto(const Image& source, Image& target, const ColorIndex& index, flo
         static_cast<std::int16_t>(
             std::clamp(static_cast<int>(16 * kErrorLimit * typicalError + 0.5f), 16, kMostLimit)),
         strengthTable(typicalError)};
-    const PaletteSet palette(index.sortedPalette().subspan(1, index.colorCount()));
+    const ColorSet palette = paletteSet(index.sortedPalette().subspan(1, index.colorCount()));
     forEachBand(source, index, threads, [&](int first, int end, NearestGrid& grid) {
         ditherRows(source, target, grid, palette, settings, first, end);
     });
